@@ -1,0 +1,277 @@
+#include "calc/untJCalc.h"
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+// Enough for the solver's formulas without growing.
+constexpr std::size_t StackReserve = 16;
+
+constexpr std::string_view MaxCall = "max(";
+
+bool IsBlank(char c) {
+    return static_cast<unsigned char>(c) <= 32;
+}
+
+bool IsNumberChar(char c) {
+    return (c >= '0' && c <= '9') || c == '.';
+}
+
+std::string Render(long double value) {
+    if (std::isinf(value))
+        throw EOverflow();
+    return FloatToStr(value);
+}
+
+std::string Truth(bool value) {
+    return value ? "1" : "0";
+}
+
+const char* ClosingWithoutOpening = "Closing bracket without an opening one in formula";
+const char* CommaOutsideMax = "Comma outside max( in formula";
+
+} // namespace
+
+TJStack::TJStack() {
+    Entries.reserve(StackReserve);
+}
+
+void TJStack::Push(std::string text) {
+    Entries.push_back(std::move(text));
+}
+
+const std::string& TJStack::Peek() const {
+    static const std::string Empty;
+    return Entries.empty() ? Empty : Entries.back();
+}
+
+std::string TJStack::Pop() {
+    if (Entries.empty())
+        return {};
+    std::string top = std::move(Entries.back());
+    Entries.pop_back();
+    return top;
+}
+
+TJExpr::TJExpr(const std::string& formula) : Position(1), ExprLength(0), AtEnd(false) {
+    // Positions are 32-bit; a longer text is no formula anyone writes.
+    if (formula.size() >= static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()))
+        throw EFormulaError("Formula too long");
+    ExprText.reserve(formula.size() + 1);
+    for (const char c : formula)
+        ExprText.push_back(c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c);
+    ExprText.push_back('#');
+    ExprLength = static_cast<std::int32_t>(ExprText.size());
+}
+
+std::string TJExpr::NextToken() {
+    if (Position > ExprLength) {
+        AtEnd = true;
+        return {};
+    }
+    std::string token;
+    // The continuation test sees the raw character; only the token drops blanks.
+    for (bool first = true;
+         first || (Position <= ExprLength &&
+                   ContinuesToken(token, std::string_view(&ExprText[Position - 1], 1)));
+         first = false) {
+        const char c = ExprText[Position - 1];
+        if (!IsBlank(c))
+            token.push_back(c);
+        ++Position;
+    }
+    return token;
+}
+
+int TokenClass(std::string_view token) {
+    switch (token.size()) {
+    case 1:
+        switch (token[0]) {
+        case '+':
+            return 1;
+        case '-':
+            return 2;
+        case '*':
+            return 3;
+        case '/':
+            return 4;
+        case '(':
+            return 5;
+        case ')':
+            return 6;
+        case '#':
+            return 7;
+        case '>':
+            return 8;
+        case '<':
+            return 9;
+        case '=':
+            return 12;
+        case '&':
+            return 14;
+        case ':':
+            return 15;
+        case ',':
+            return 16;
+        default:
+            return -1;
+        }
+    case 2:
+        if (token == ">=")
+            return 10;
+        if (token == "<=")
+            return 11;
+        if (token == "<>")
+            return 13;
+        return -1;
+    default:
+        return token == MaxCall ? 17 : -1;
+    }
+}
+
+int Precedence(std::string_view top, std::string_view incoming) {
+    const int row = TokenClass(top);
+    const int column = TokenClass(incoming);
+    if (row < 1 || column < 1)
+        return 1;
+    return PrecedenceTable[(row - 1) * OperatorCount + (column - 1)] - 1;
+}
+
+bool ContinuesToken(std::string_view token, std::string_view next) {
+    if (token.empty())
+        return true;
+    if (next.size() == 1 && IsNumberChar(token.back()) && IsNumberChar(next[0]))
+        return true;
+    const std::size_t length = token.size() + next.size();
+    if (length > MaxCall.size())
+        return false;
+    char joined[4];
+    token.copy(joined, token.size());
+    next.copy(joined + token.size(), next.size());
+    const std::string_view text(joined, length);
+    return text == ">=" || text == "<=" || text == "<>" || MaxCall.find(text) != MaxCall.npos;
+}
+
+std::string ApplyOperator(std::string_view op, const std::string& left, const std::string& right) {
+    switch (TokenClass(op)) {
+    case 1:
+        if (left.empty() || right.empty())
+            return left.empty() && right.empty() ? "0" : left + right;
+        return Render(StrToFloat(left) + StrToFloat(right));
+    case 2:
+        if (left.empty())
+            return Render(-StrToFloat(right));
+        return Render(StrToFloat(left) - StrToFloat(right));
+    case 3:
+        return Render(StrToFloat(left) * StrToFloat(right));
+    case 4: {
+        // The solver divides by a literal 0 now and then; it is a value, not an error.
+        if (right == "0")
+            return "99999999";
+        const long double l = StrToFloat(left);
+        const long double r = StrToFloat(right);
+        if (r == 0) {
+            if (l == 0)
+                throw EInvalidOp();
+            throw EZeroDivide();
+        }
+        return Render(l / r);
+    }
+    case 8:
+        return Truth(StrToFloat(left) > StrToFloat(right));
+    case 9:
+        return Truth(StrToFloat(left) < StrToFloat(right));
+    case 10:
+        return Truth(StrToFloat(left) >= StrToFloat(right));
+    case 11:
+        return Truth(StrToFloat(left) <= StrToFloat(right));
+    case 12:
+        return Truth(StrToFloat(left) == StrToFloat(right));
+    case 13:
+        return Truth(StrToFloat(left) != StrToFloat(right));
+    case 14:
+        if (StrToFloat(left) == 0)
+            return "0";
+        return Truth(StrToFloat(right) != 0);
+    case 15:
+        return StrToFloat(left) != 0 ? right : "0";
+    case 5:
+    case 17:
+        throw EFormulaError("Missing closing bracket in formula");
+    case 6:
+        throw EFormulaError(ClosingWithoutOpening);
+    case 16:
+        throw EFormulaError(CommaOutsideMax);
+    default:
+        throw EFormulaError("'" + std::string(op) + "' is not an operator");
+    }
+}
+
+std::string MaxOf(const ArgSlots& arguments, int n) {
+    if (n < 1 || n > ArgSlotCount)
+        throw EFormulaError("max( takes 1 to 20 arguments");
+    auto argument = [&](int slot) {
+        const auto value = static_cast<double>(StrToFloat(arguments[slot]));
+        if (std::isinf(value))
+            throw EOverflow();
+        return value;
+    };
+    double m = argument(0);
+    for (int slot = 1; slot < n; ++slot) {
+        const double value = argument(slot);
+        if (value > m)
+            m = value;
+    }
+    return FloatToStr(m);
+}
+
+std::string Calc(const std::string& formula) {
+    TJExpr expr(formula);
+    TJStack operators;
+    TJStack operands;
+    ArgSlots slots;
+    operators.Push("#");
+    std::string token = expr.NextToken();
+    while (!(token == "#" && operators.Peek() == "#") && !expr.AtEnd) {
+        if (TokenClass(token) == -1) {
+            operands.Push(std::move(token));
+            token = expr.NextToken();
+            continue;
+        }
+        switch (Precedence(operators.Peek(), token)) {
+        case -1:
+            operators.Push(std::move(token));
+            token = expr.NextToken();
+            break;
+        case 0: {
+            std::string x = operators.Pop();
+            if (x != "(") {
+                int n = 1;
+                for (; x == ","; x = operators.Pop())
+                    ++n;
+                // Anything but max( under the commas, the bottom marker included,
+                // leaves the group without a value; stopping here also keeps the
+                // evaluation from running on without its bottom marker.
+                if (x != MaxCall)
+                    throw EFormulaError(n == 1 ? ClosingWithoutOpening : CommaOutsideMax);
+                if (n > ArgSlotCount)
+                    throw EFormulaError("max( takes at most 20 arguments");
+                for (int slot = 0; slot < n; ++slot)
+                    slots[slot] = operands.Pop();
+                operands.Push(MaxOf(slots, n));
+            }
+            token = expr.NextToken();
+            break;
+        }
+        default: {
+            const std::string op = operators.Pop();
+            std::string right = operands.Pop();
+            std::string left = operands.Pop();
+            operands.Push(ApplyOperator(op, left, right));
+            break;
+        }
+        }
+    }
+    return operands.Peek();
+}
