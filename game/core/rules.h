@@ -23,22 +23,23 @@ struct TGameState {
     std::int32_t WrongCount = 0;           // dealt puzzles judged wrong, given up or replaced
     int DealMark = 0;                      // 1 while a dealt puzzle awaits judging
     int PickMark = 0;                      // 1 while a picked puzzle awaits judging
-    QString RangeCaption = QStringLiteral("9"); // the dealing range, as ChangeSB shows it: "9" or "13"
+    // The dealing range, as ChangeSB shows it: "9" or "13".
+    QString RangeCaption = QStringLiteral("9");
 };
 
 // What the rules ask of the window that shows the game.
 class TGameView {
 public:
     virtual ~TGameView() = default;
-    virtual void ShowMessage(const QString& text) = 0;       // modal message box, returns when closed
-    virtual void ShowNumbers() = 0;                          // Num0..Num3 from State().Numbers
-    virtual void ShowScore(int n) = 0;                       // score strip; hint from the counters
-    virtual void SetAnswerText(const QString& text) = 0;     // NumEdt
-    virtual void SetOKEnabled(bool enabled) = 0;             // OKBtn
-    virtual void SetDealPending(bool pending) = 0;           // StartBtn text red, or window text
-    virtual void SetMemoLines(const QStringList& lines) = 0; // Memo2, replacing what it held
+    virtual void ShowMessage(const QString& text) = 0;   // modal message box, returns when closed
+    virtual void ShowNumbers() = 0;                      // Num0..Num3 from State().Numbers
+    virtual void ShowScore(int n) = 0;                   // score strip; hint from the counters
+    virtual void SetAnswerText(const QString& text) = 0; // NumEdt
+    virtual void SetOKEnabled(bool enabled) = 0;         // OKBtn
+    virtual void SetDealPending(bool pending) = 0;       // StartBtn text red, or window text
+    virtual void SetMemoLines(const QStringList& lines) = 0;  // Memo2, replacing what it held
     virtual void SetRangeCaption(const QString& caption) = 0; // ChangeSB
-    virtual void ShowPicker() = 0;                           // the modal picker, returns when closed
+    virtual void ShowPicker() = 0; // the modal picker, returns when closed
 };
 
 class TNumGame {
@@ -63,23 +64,34 @@ public:
     bool IsValidExpr(const QString& expression);
 
     // Game window commands.
-    void StartBtnClick();                             // deal a puzzle
-    void ChangeSBClick();                             // switch the range 9 <-> 13
-    void PCBtnClick();                                // give up and show the answers
-    void SpeedButton1Click(const QString& caption);   // an operator key or number panel
-    void SpeedButton7Click();                         // backspace
-    void OKBtnClick();                                // judge the answer; EvalSql errors escape
-    void NULLBtnClick();                              // judge a no-solution claim
-    void MeBtnClick();                                // open the picker, then start a picked puzzle
-    bool ShowAnswers();                               // solve, rewrite the memo
+    void StartBtnClick();                           // deal a puzzle
+    void ChangeSBClick();                           // switch the range 9 <-> 13
+    void PCBtnClick();                              // give up and show the answers
+    void SpeedButton1Click(const QString& caption); // an operator key or number panel
+    void SpeedButton7Click();                       // backspace
+    void OKBtnClick();                              // judge the answer; EvalSql errors escape
+    void NULLBtnClick();                            // judge a no-solution claim
+    void MeBtnClick();                              // open the picker, then start a picked puzzle
+    bool ShowAnswers();                             // solve, rewrite the memo
 
     // Picker commands.
     void PickerFormActivate();
     void PickerNumberClick(const QString& caption);
     void PickerBackspaceClick();
-    bool PickerBigNumbersEnabled() const;             // buttons 10-13
+    bool PickerBigNumbersEnabled() const; // buttons 10-13
+
+    TSqlDataSet* SqlDataSet() const { return FSqlDataSet.get(); } // null outside its lifetime
 
 private:
+    bool Pending() const;                // a dealt or picked puzzle awaits judging
+    bool PuzzleComplete() const;         // slot 3 filled; slots fill in order
+    bool RequireCompletePendingPuzzle(); // tells the player what is missing
+    void CountWrongDeal();               // WrongCount += 1 and redraw the score
+    void AbandonDeal();                  // the pending dealt puzzle counts wrong and stops pending
+    void ClearMarks();
+    void ClearAnswer();
+    void ShowAnswerState(); // NumEdt from Answer, OKBtn from IsValidExpr
+
     TGameView& FView;
     TGameState FState;
     std::mt19937 FRandom;

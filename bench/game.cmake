@@ -1,0 +1,3 @@
+# The game's solver over every puzzle, and one answer-entry press end to end.
+add_executable(game_bench game_bench.cpp)
+target_link_libraries(game_bench PRIVATE numcore benchmark::benchmark)

@@ -1,0 +1,247 @@
+#include "game/core/rules.h"
+
+#include "game/core/answertext.h"
+#include "game/core/solver.h"
+#include "game/core/sqlengine.h"
+
+#include <algorithm>
+#include <chrono>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+const QString MsgNoPuzzle = u"请先出题！"_s;
+const QString MsgNeedFourNumbers = u"需要四个数字才能开始解答!"_s;
+const QString MsgUseAllFour = u"四个数字需要全部使用一遍!"_s;
+const QString MsgAnswerRight = u"正确!晴棠数字游戏给出的参考答案如下:"_s;
+const QString MsgAnswerWrong = u"错误!晴棠数字游戏给出的参考答案如下:"_s;
+const QString MsgClaimRight = u"正确！"_s;
+const QString MsgClaimWrong = u"错误！参考答案如下："_s;
+
+const QString RangeSmall = u"9"_s;
+const QString RangeLarge = u"13"_s;
+
+} // namespace
+
+TNumGame::TNumGame(TGameView& view) : FView(view) {}
+
+TNumGame::~TNumGame() = default;
+
+void TNumGame::Randomize() {
+    const auto now = std::chrono::high_resolution_clock::now().time_since_epoch().count();
+    std::seed_seq seed{static_cast<std::uint32_t>(now), static_cast<std::uint32_t>(now >> 32)};
+    FRandom.seed(seed);
+}
+
+void TNumGame::CreateDataSet() {
+    FSqlDataSet = std::make_unique<TSqlDataSet>();
+    FSqlDataSet->SetConnectionString(sqlengine::DefaultConnectionString());
+}
+
+void TNumGame::FreeDataSet() {
+    FSqlDataSet.reset();
+}
+
+QString TNumGame::EvalSql(const QString& expression) {
+    if (!FSqlDataSet)
+        throw TSqlError(u"The SQL data set does not exist"_s);
+    return sqlengine::EvalSql(*FSqlDataSet, expression);
+}
+
+bool TNumGame::IsValidExpr(const QString& expression) {
+    try {
+        EvalSql(expression);
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+bool TNumGame::Pending() const {
+    return FState.DealMark == 1 || FState.PickMark == 1;
+}
+
+bool TNumGame::PuzzleComplete() const {
+    return FState.Numbers[3] != 0;
+}
+
+bool TNumGame::RequireCompletePendingPuzzle() {
+    if (!Pending()) {
+        FView.ShowMessage(MsgNoPuzzle);
+        return false;
+    }
+    if (!PuzzleComplete()) {
+        FView.ShowMessage(MsgNeedFourNumbers);
+        return false;
+    }
+    return true;
+}
+
+void TNumGame::CountWrongDeal() {
+    ++FState.WrongCount;
+    FView.ShowScore(FState.RightCount - FState.WrongCount);
+}
+
+void TNumGame::AbandonDeal() {
+    CountWrongDeal();
+    FState.DealMark = 0;
+    FView.SetDealPending(false);
+}
+
+void TNumGame::ClearMarks() {
+    FState.DealMark = 0;
+    FView.SetDealPending(false);
+    FState.PickMark = 0;
+}
+
+void TNumGame::ClearAnswer() {
+    FState.Answer.clear();
+    FView.SetAnswerText(FState.Answer);
+    FView.SetOKEnabled(false);
+}
+
+void TNumGame::ShowAnswerState() {
+    FView.SetAnswerText(FState.Answer);
+    FView.SetOKEnabled(IsValidExpr(FState.Answer));
+}
+
+void TNumGame::StartBtnClick() {
+    for (std::int32_t& number : FState.Numbers) {
+        // The range is read again for every slot, as the caption says it.
+        std::uniform_int_distribution<std::int32_t> draw(1, FState.RangeCaption.toInt());
+        number = draw(FRandom);
+    }
+    ClearAnswer();
+    FView.ShowNumbers();
+    if (FState.DealMark == 1)
+        CountWrongDeal(); // the previous dealt puzzle was never judged
+    else
+        FState.DealMark = 1;
+    FView.SetDealPending(true);
+}
+
+void TNumGame::ChangeSBClick() {
+    FState.RangeCaption = FState.RangeCaption != RangeSmall ? RangeSmall : RangeLarge;
+    FView.SetRangeCaption(FState.RangeCaption);
+}
+
+bool TNumGame::ShowAnswers() {
+    const solver::TSolution solution = solver::Solve(FState.Numbers);
+    FView.SetMemoLines(solution.Lines);
+    return solution.Found;
+}
+
+void TNumGame::PCBtnClick() {
+    if (!RequireCompletePendingPuzzle())
+        return;
+    ShowAnswers();
+    if (FState.DealMark == 1)
+        AbandonDeal();
+    FState.PickMark = 0;
+}
+
+void TNumGame::SpeedButton1Click(const QString& caption) {
+    if (!PuzzleComplete()) {
+        FView.ShowMessage(MsgNeedFourNumbers);
+        return;
+    }
+    const QString entered = caption == u"X"_s ? u"*"_s : caption;
+    if (answertext::IsNumberPress(entered)) {
+        // A number follows an operator or starts the answer, and is used no more
+        // often than the puzzle holds it; anything else is refused silently.
+        if (!FState.Answer.isEmpty() && answertext::IsDigit(FState.Answer.back()))
+            return;
+        const std::int32_t value = entered.toInt();
+        const auto available = std::count(FState.Numbers.begin(), FState.Numbers.end(), value);
+        if (answertext::CountNumber(FState.Answer, entered) >= available)
+            return;
+    }
+    FState.Answer += entered;
+    ShowAnswerState();
+}
+
+void TNumGame::SpeedButton7Click() {
+    answertext::RemoveLastEntry(FState.Answer);
+    ShowAnswerState();
+}
+
+void TNumGame::OKBtnClick() {
+    if (!Pending()) {
+        FView.ShowMessage(MsgNoPuzzle);
+        return;
+    }
+    if (answertext::CountWholeNumbers(FState.Answer) != 4) {
+        FView.ShowMessage(MsgUseAllFour);
+        return;
+    }
+    // An engine error leaves through here on purpose: nothing is counted and the
+    // window's event loop reports it.
+    const QString result = EvalSql(FState.Answer);
+    if (result == u"24"_s) {
+        FView.ShowMessage(MsgAnswerRight);
+        if (FState.DealMark == 1)
+            ++FState.RightCount;
+    } else {
+        FView.ShowMessage(MsgAnswerWrong);
+        if (FState.DealMark == 1)
+            ++FState.WrongCount;
+    }
+    FView.ShowScore(FState.RightCount - FState.WrongCount);
+    ClearMarks();
+    ShowAnswers();
+}
+
+void TNumGame::NULLBtnClick() {
+    if (!RequireCompletePendingPuzzle())
+        return;
+    // The answers are on show behind the verdict box.
+    if (ShowAnswers()) {
+        FView.ShowMessage(MsgClaimWrong);
+        if (FState.DealMark == 1)
+            ++FState.WrongCount;
+    } else {
+        FView.ShowMessage(MsgClaimRight);
+        if (FState.DealMark == 1)
+            ++FState.RightCount;
+    }
+    FView.ShowScore(FState.RightCount - FState.WrongCount);
+    ClearMarks();
+}
+
+void TNumGame::MeBtnClick() {
+    FView.ShowPicker();
+    ClearAnswer();
+    if (FState.DealMark == 1)
+        AbandonDeal();
+    FState.PickMark = 1; // however many numbers were picked
+}
+
+void TNumGame::PickerFormActivate() {
+    FState.Numbers.fill(0);
+    FView.ShowNumbers();
+}
+
+void TNumGame::PickerNumberClick(const QString& caption) {
+    for (std::int32_t& number : FState.Numbers) {
+        if (number == 0) {
+            number = caption.toInt();
+            FView.ShowNumbers();
+            return;
+        }
+    }
+}
+
+void TNumGame::PickerBackspaceClick() {
+    for (auto slot = FState.Numbers.rbegin(); slot != FState.Numbers.rend(); ++slot) {
+        if (*slot != 0) {
+            *slot = 0;
+            FView.ShowNumbers();
+            return;
+        }
+    }
+}
+
+bool TNumGame::PickerBigNumbersEnabled() const {
+    return FState.RangeCaption == RangeLarge;
+}

@@ -1,0 +1,67 @@
+#include "game/core/answertext.h"
+
+#include <gtest/gtest.h>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+struct TCountCase {
+    const char* Name;
+    QString Answer;
+    QString Number;
+    int WholeNumbers;  // CountWholeNumbers(Answer)
+    int EqualToNumber; // CountNumber(Answer, Number)
+};
+
+class CountNumbers : public testing::TestWithParam<TCountCase> {};
+
+TEST_P(CountNumbers, CountsWholeRunsOfDigits) {
+    const TCountCase& c = GetParam();
+    EXPECT_EQ(answertext::CountWholeNumbers(c.Answer), c.WholeNumbers);
+    EXPECT_EQ(answertext::CountNumber(c.Answer, c.Number), c.EqualToNumber);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Answers, CountNumbers,
+    testing::Values(TCountCase{"Empty", u""_s, u"1"_s, 0, 0},
+                    TCountCase{"OperatorsOnly", u"()+-*/"_s, u"1"_s, 0, 0},
+                    TCountCase{"DigitInsideTenIsNotOne", u"10+"_s, u"1"_s, 1, 0},
+                    TCountCase{"ThreeOnceBesideThirteen", u"13+3*"_s, u"3"_s, 2, 1},
+                    TCountCase{"ThirteenTwice", u"13+13-"_s, u"13"_s, 2, 2},
+                    TCountCase{"LeadingNumber", u"1+2+3"_s, u"1"_s, 3, 1},
+                    TCountCase{"TrailingNumber", u"(1+2)*(3+4"_s, u"4"_s, 4, 1},
+                    TCountCase{"FiveNumbers", u"1+1+10+13+2"_s, u"1"_s, 5, 2}),
+    [](const auto& info) { return info.param.Name; });
+
+struct TRemoveCase {
+    const char* Name;
+    QString Before;
+    QString After;
+};
+
+class RemoveLastEntry : public testing::TestWithParam<TRemoveCase> {};
+
+TEST_P(RemoveLastEntry, RemovesOneOperatorOrOneWholeNumber) {
+    QString answer = GetParam().Before;
+    answertext::RemoveLastEntry(answer);
+    EXPECT_EQ(answer, GetParam().After);
+}
+
+INSTANTIATE_TEST_SUITE_P(Answers, RemoveLastEntry,
+                         testing::Values(TRemoveCase{"TwoDigitNumber", u"1+13"_s, u"1+"_s},
+                                         TRemoveCase{"Operator", u"13+"_s, u"13"_s},
+                                         TRemoveCase{"OneDigitAfterParen", u"(1"_s, u"("_s},
+                                         TRemoveCase{"Empty", u""_s, u""_s},
+                                         TRemoveCase{"WholeAnswerIsOneNumber", u"12"_s, u""_s},
+                                         TRemoveCase{"SingleDigitAlone", u"7"_s, u""_s}),
+                         [](const auto& info) { return info.param.Name; });
+
+TEST(IsNumberPress, CaptionsOneToThirteenAreNumbersOperatorsAreNot) {
+    for (int n = 1; n <= 13; ++n)
+        EXPECT_TRUE(answertext::IsNumberPress(QString::number(n))) << n;
+    for (const QString& op : {u"+"_s, u"-"_s, u"*"_s, u"/"_s, u"("_s, u")"_s})
+        EXPECT_FALSE(answertext::IsNumberPress(op)) << op.toStdString();
+}
+
+} // namespace

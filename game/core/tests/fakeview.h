@@ -1,0 +1,65 @@
+#pragma once
+
+#include "game/core/rules.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <ostream>
+
+// Lets test failures print texts readably.
+inline void PrintTo(const QString& text, std::ostream* os) {
+    *os << '"' << text.toStdString() << '"';
+}
+
+// A window that only writes down what the rules asked of it, in order.
+class TFakeView : public TGameView {
+public:
+    QStringList Log;                // every call, e.g. "ShowScore -1"
+    QStringList Messages;           // the texts of the message boxes
+    QStringList Memo;               // Memo2 as last set
+    QString AnswerText;             // NumEdt
+    bool OKEnabled = false;         // OKBtn
+    std::function<void()> OnPicker; // what the player does while the picker is open
+
+    void ShowMessage(const QString& text) override {
+        Messages << text;
+        Log << QStringLiteral("ShowMessage ") + text;
+    }
+    void ShowNumbers() override { Log << QStringLiteral("ShowNumbers"); }
+    void ShowScore(int n) override { Log << QStringLiteral("ShowScore ") + QString::number(n); }
+    void SetAnswerText(const QString& text) override {
+        AnswerText = text;
+        Log << QStringLiteral("SetAnswerText ") + text;
+    }
+    void SetOKEnabled(bool enabled) override {
+        OKEnabled = enabled;
+        Log << QStringLiteral("SetOKEnabled ") + QString::number(enabled);
+    }
+    void SetDealPending(bool pending) override {
+        Log << QStringLiteral("SetDealPending ") + QString::number(pending);
+    }
+    void SetMemoLines(const QStringList& lines) override {
+        Memo = lines;
+        Log << QStringLiteral("SetMemoLines ") + lines.join(u'|');
+    }
+    void SetRangeCaption(const QString& caption) override {
+        Log << QStringLiteral("SetRangeCaption ") + caption;
+    }
+    void ShowPicker() override {
+        Log << QStringLiteral("ShowPicker");
+        if (OnPicker)
+            OnPicker();
+    }
+
+    // The calls of one kind, e.g. Calls(u"ShowScore") gives {"ShowScore -1", ...}.
+    QStringList Calls(const QString& kind) const {
+        QStringList calls;
+        for (const QString& call : Log) {
+            if (call == kind || call.startsWith(kind + u' '))
+                calls << call;
+        }
+        return calls;
+    }
+};

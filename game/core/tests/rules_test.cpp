@@ -1,0 +1,650 @@
+#include "game/core/rules.h"
+#include "game/core/sqlengine.h"
+
+#include "fakeview.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <vector>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+const QString NoPuzzle = u"请先出题！"_s;
+const QString NeedFour = u"需要四个数字才能开始解答!"_s;
+const QString UseAllFour = u"四个数字需要全部使用一遍!"_s;
+const QString AnswerRight = u"正确!晴棠数字游戏给出的参考答案如下:"_s;
+const QString AnswerWrong = u"错误!晴棠数字游戏给出的参考答案如下:"_s;
+const QString ClaimRight = u"正确！"_s;
+const QString ClaimWrong = u"错误！参考答案如下："_s;
+
+class Game : public testing::Test {
+protected:
+    Game() { game.CreateDataSet(); }
+
+    // A dealt puzzle with known numbers: deal, then put the numbers in place.
+    void Deal(std::array<std::int32_t, 4> numbers) {
+        game.StartBtnClick();
+        game.State().Numbers = numbers;
+    }
+    // The player opens the picker and presses these numbers.
+    void Pick(std::vector<int> numbers) {
+        view.OnPicker = [this, numbers] {
+            game.PickerFormActivate();
+            for (int n : numbers)
+                game.PickerNumberClick(QString::number(n));
+        };
+        game.MeBtnClick();
+        view.OnPicker = nullptr;
+    }
+    void Press(const std::vector<const char*>& captions) {
+        for (const char* caption : captions)
+            game.SpeedButton1Click(QString::fromUtf8(caption));
+    }
+
+    TFakeView view;
+    TNumGame game{view};
+    TGameState& state = game.State();
+};
+
+// ---- Dealing and the range ----
+
+TEST_F(Game, FirstDealLeavesTheScoreAloneSecondCountsWrong) {
+    game.StartBtnClick();
+    EXPECT_EQ(view.Calls(u"ShowScore"_s), QStringList{});
+    EXPECT_EQ(state.DealMark, 1);
+    EXPECT_EQ(state.WrongCount, 0);
+    game.StartBtnClick();
+    EXPECT_EQ(state.RightCount, 0);
+    EXPECT_EQ(state.WrongCount, 1);
+    EXPECT_EQ(view.Calls(u"ShowScore"_s), QStringList{u"ShowScore -1"_s});
+    EXPECT_EQ(state.DealMark, 1);
+    EXPECT_EQ(view.Calls(u"SetDealPending"_s),
+              (QStringList{u"SetDealPending 1"_s, u"SetDealPending 1"_s}));
+}
+
+TEST_F(Game, DealEmptiesTheAnswerAndDisablesOK) {
+    Deal({1, 2, 3, 4});
+    Press({"1", "+", "2"});
+    view.Log.clear();
+    game.StartBtnClick();
+    EXPECT_EQ(state.Answer, u""_s);
+    EXPECT_EQ(view.Log.mid(0, 3),
+              (QStringList{u"SetAnswerText "_s, u"SetOKEnabled 0"_s, u"ShowNumbers"_s}));
+    EXPECT_EQ(state.PickMark, 0);
+}
+
+TEST_F(Game, DealDoesNotTouchThePickMark) {
+    Pick({1, 2, 3, 4});
+    game.StartBtnClick();
+    EXPECT_EQ(state.PickMark, 1);
+    EXPECT_EQ(state.DealMark, 1);
+}
+
+struct TRangeCase {
+    const char* Name;
+    int Switches;
+    int Highest;
+};
+
+class DealRange : public Game, public testing::WithParamInterface<TRangeCase> {};
+
+TEST_P(DealRange, EveryNumberOfTheRangeAndNoOther) {
+    for (int i = 0; i < GetParam().Switches; ++i)
+        game.ChangeSBClick();
+    game.Random().seed(24);
+    std::set<int> seen;
+    for (int deal = 0; deal < 500; ++deal) {
+        game.StartBtnClick();
+        seen.insert(state.Numbers.begin(), state.Numbers.end());
+    }
+    EXPECT_EQ(*seen.begin(), 1);
+    EXPECT_EQ(*seen.rbegin(), GetParam().Highest);
+    EXPECT_EQ(static_cast<int>(seen.size()), GetParam().Highest);
+}
+
+INSTANTIATE_TEST_SUITE_P(Ranges, DealRange,
+                         testing::Values(TRangeCase{"NineAtStart", 0, 9},
+                                         TRangeCase{"ThirteenAfterOneSwitch", 1, 13},
+                                         TRangeCase{"NineAgainAfterTwoSwitches", 2, 9}),
+                         [](const auto& info) { return info.param.Name; });
+
+TEST_F(Game, RangeSwitchKeepsTheNumbersOnShow) {
+    Deal({7, 8, 9, 1});
+    game.ChangeSBClick();
+    EXPECT_EQ(state.RangeCaption, u"13"_s);
+    EXPECT_EQ(state.Numbers, (std::array<std::int32_t, 4>{7, 8, 9, 1}));
+    game.ChangeSBClick();
+    EXPECT_EQ(state.RangeCaption, u"9"_s);
+    EXPECT_EQ(view.Calls(u"SetRangeCaption"_s),
+              (QStringList{u"SetRangeCaption 13"_s, u"SetRangeCaption 9"_s}));
+    EXPECT_EQ(view.Calls(u"ShowNumbers"_s).size(), 1);
+}
+
+TEST_F(Game, RandomizeSeedsFromTheClock) {
+    game.Randomize();
+    const auto first = game.Random()();
+    game.Randomize();
+    EXPECT_NE(game.Random()(), first);
+}
+
+// ---- How the marks move ----
+
+enum class TEvent { Deal, Pick, GiveUp, AnswerRight, AnswerWrong, ClaimRight, ClaimWrong };
+
+struct TMarkCase {
+    const char* Name;
+    int DealBefore;
+    int PickBefore;
+    TEvent Event;
+    int DealAfter;
+    int PickAfter;
+    int Right; // counters after, from 3 right and 1 wrong
+    int Wrong;
+    QStringList Scores;   // ShowScore calls
+    QStringList Messages; // message boxes
+};
+
+class Marks : public Game, public testing::WithParamInterface<TMarkCase> {};
+
+TEST_P(Marks, MoveAsTheRulesSay) {
+    const TMarkCase& c = GetParam();
+    const bool unsolvable = c.Event == TEvent::ClaimRight;
+    state.Numbers = unsolvable ? std::array<std::int32_t, 4>{1, 1, 1, 1}
+                               : std::array<std::int32_t, 4>{1, 2, 3, 4};
+    state.RightCount = 3;
+    state.WrongCount = 1;
+    state.DealMark = c.DealBefore;
+    state.PickMark = c.PickBefore;
+    switch (c.Event) {
+    case TEvent::Deal:
+        game.StartBtnClick();
+        break;
+    case TEvent::Pick:
+        Pick({2, 3, 4, 5});
+        break;
+    case TEvent::GiveUp:
+        game.PCBtnClick();
+        break;
+    case TEvent::AnswerRight:
+        state.Answer = u"1*2*3*4"_s;
+        game.OKBtnClick();
+        break;
+    case TEvent::AnswerWrong:
+        state.Answer = u"1+2+3+4"_s;
+        game.OKBtnClick();
+        break;
+    case TEvent::ClaimRight:
+    case TEvent::ClaimWrong:
+        game.NULLBtnClick();
+        break;
+    }
+    EXPECT_EQ(state.DealMark, c.DealAfter);
+    EXPECT_EQ(state.PickMark, c.PickAfter);
+    EXPECT_EQ(state.RightCount, c.Right);
+    EXPECT_EQ(state.WrongCount, c.Wrong);
+    EXPECT_EQ(view.Calls(u"ShowScore"_s), c.Scores);
+    EXPECT_EQ(view.Messages, c.Messages);
+    // The deal button turns normal whenever the deal mark goes from 1 to 0.
+    if (c.DealBefore == 1 && c.DealAfter == 0) {
+        EXPECT_TRUE(view.Calls(u"SetDealPending"_s).contains(u"SetDealPending 0"_s));
+    }
+}
+
+const QStringList NoScore;
+const QStringList ScoreOneLess{u"ShowScore 1"_s};
+const QStringList ScoreSame{u"ShowScore 2"_s};
+const QStringList ScoreOneMore{u"ShowScore 3"_s};
+
+INSTANTIATE_TEST_SUITE_P(
+    Events, Marks,
+    testing::Values(
+        TMarkCase{"DealWhileDealPending", 1, 0, TEvent::Deal, 1, 0, 3, 2, ScoreOneLess, {}},
+        TMarkCase{"DealWithNothingPending", 0, 0, TEvent::Deal, 1, 0, 3, 1, NoScore, {}},
+        TMarkCase{"DealWhilePickPending", 0, 1, TEvent::Deal, 1, 1, 3, 1, NoScore, {}},
+        TMarkCase{"PickWhileDealPending", 1, 0, TEvent::Pick, 0, 1, 3, 2, ScoreOneLess, {}},
+        TMarkCase{"PickWithNothingPending", 0, 0, TEvent::Pick, 0, 1, 3, 1, NoScore, {}},
+        TMarkCase{"PickWhilePickPending", 0, 1, TEvent::Pick, 0, 1, 3, 1, NoScore, {}},
+        TMarkCase{"GiveUpDealt", 1, 0, TEvent::GiveUp, 0, 0, 3, 2, ScoreOneLess, {}},
+        TMarkCase{"GiveUpPicked", 0, 1, TEvent::GiveUp, 0, 0, 3, 1, NoScore, {}},
+        TMarkCase{"GiveUpPickedThenDealt", 1, 1, TEvent::GiveUp, 0, 0, 3, 2, ScoreOneLess, {}},
+        TMarkCase{"GiveUpNothingPending", 0, 0, TEvent::GiveUp, 0, 0, 3, 1, NoScore, {NoPuzzle}},
+        TMarkCase{
+            "AnswerRightDealt", 1, 0, TEvent::AnswerRight, 0, 0, 4, 1, ScoreOneMore, {AnswerRight}},
+        TMarkCase{
+            "AnswerRightPicked", 0, 1, TEvent::AnswerRight, 0, 0, 3, 1, ScoreSame, {AnswerRight}},
+        TMarkCase{"AnswerRightPickedThenDealt",
+                  1,
+                  1,
+                  TEvent::AnswerRight,
+                  0,
+                  0,
+                  4,
+                  1,
+                  ScoreOneMore,
+                  {AnswerRight}},
+        TMarkCase{
+            "AnswerWrongDealt", 1, 0, TEvent::AnswerWrong, 0, 0, 3, 2, ScoreOneLess, {AnswerWrong}},
+        TMarkCase{
+            "AnswerWrongPicked", 0, 1, TEvent::AnswerWrong, 0, 0, 3, 1, ScoreSame, {AnswerWrong}},
+        TMarkCase{
+            "AnswerNothingPending", 0, 0, TEvent::AnswerRight, 0, 0, 3, 1, NoScore, {NoPuzzle}},
+        TMarkCase{
+            "ClaimRightDealt", 1, 0, TEvent::ClaimRight, 0, 0, 4, 1, ScoreOneMore, {ClaimRight}},
+        TMarkCase{
+            "ClaimRightPicked", 0, 1, TEvent::ClaimRight, 0, 0, 3, 1, ScoreSame, {ClaimRight}},
+        TMarkCase{
+            "ClaimWrongDealt", 1, 0, TEvent::ClaimWrong, 0, 0, 3, 2, ScoreOneLess, {ClaimWrong}},
+        TMarkCase{
+            "ClaimWrongPicked", 0, 1, TEvent::ClaimWrong, 0, 0, 3, 1, ScoreSame, {ClaimWrong}},
+        TMarkCase{
+            "ClaimNothingPending", 0, 0, TEvent::ClaimWrong, 0, 0, 3, 1, NoScore, {NoPuzzle}}),
+    [](const auto& info) { return info.param.Name; });
+
+// ---- Giving up ----
+
+TEST_F(Game, GiveUpWithoutPuzzleChangesNothing) {
+    game.PCBtnClick();
+    EXPECT_EQ(view.Log, QStringList{u"ShowMessage "_s + NoPuzzle});
+}
+
+TEST_F(Game, GiveUpOnIncompletePuzzleChangesNothing) {
+    Pick({3, 8});
+    view.Log.clear();
+    game.PCBtnClick();
+    EXPECT_EQ(view.Log, QStringList{u"ShowMessage "_s + NeedFour});
+    EXPECT_EQ(state.PickMark, 1);
+}
+
+TEST_F(Game, GiveUpShowsTheAnswersAndLeavesTheEntryAlone) {
+    Deal({3, 3, 8, 8});
+    Press({"8", "/"});
+    view.Log.clear();
+    game.PCBtnClick();
+    EXPECT_EQ(view.Log, (QStringList{u"SetMemoLines 参考答案：|8/(3-8/3)=24"_s, u"ShowScore -1"_s,
+                                     u"SetDealPending 0"_s}));
+    EXPECT_EQ(state.Answer, u"8/"_s);
+}
+
+// ---- Answer entry ----
+
+struct TEntryCase {
+    const char* Name;
+    std::array<std::int32_t, 4> Numbers;
+    std::vector<const char*> Presses;
+    QString Answer;
+};
+
+class Entry : public Game, public testing::WithParamInterface<TEntryCase> {};
+
+TEST_P(Entry, KeepsEachNumberToItsCount) {
+    Deal(GetParam().Numbers);
+    Press(GetParam().Presses);
+    EXPECT_EQ(state.Answer, GetParam().Answer);
+    EXPECT_EQ(view.AnswerText, state.Answer);
+    EXPECT_EQ(view.OKEnabled, game.IsValidExpr(state.Answer));
+    EXPECT_EQ(view.Messages, QStringList{});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sequences, Entry,
+    testing::Values(
+        TEntryCase{"ThirdOneRefused", {1, 1, 10, 13}, {"1", "+", "1", "+", "1"}, u"1+1+"_s},
+        TEntryCase{"TenAfterOperator", {1, 1, 10, 13}, {"1", "+", "1", "+", "10"}, u"1+1+10"_s},
+        TEntryCase{"NumberRightAfterNumberRefused",
+                   {1, 1, 10, 13},
+                   {"1", "+", "1", "+", "10", "13"},
+                   u"1+1+10"_s},
+        TEntryCase{
+            "AllFour", {1, 1, 10, 13}, {"1", "+", "1", "+", "10", "13", "+", "13"}, u"1+1+10+13"_s},
+        TEntryCase{"SecondThirteenRefused",
+                   {1, 1, 10, 13},
+                   {"1", "+", "1", "+", "10", "+", "13", "+", "13"},
+                   u"1+1+10+13+"_s},
+        TEntryCase{
+            "OneTwiceAfterTen", {1, 1, 10, 13}, {"10", "+", "1", "+", "1", "+", "1"}, u"10+1+1+"_s},
+        TEntryCase{
+            "ThreeBesideThirteenUsedUp", {13, 3, 5, 7}, {"13", "+", "3", "*", "3"}, u"13+3*"_s},
+        TEntryCase{
+            "ThreeBesideTwoThirteens", {13, 13, 3, 4}, {"13", "+", "13", "-", "3"}, u"13+13-3"_s},
+        TEntryCase{"SecondTwoThenNoThird",
+                   {12, 2, 2, 6},
+                   {"12", "X", "2", "-", "2", "+", "2"},
+                   u"12*2-2+"_s},
+        TEntryCase{"XEntersTimes", {1, 2, 3, 4}, {"X"}, u"*"_s},
+        TEntryCase{"OperatorsFollowNoRule", {1, 2, 3, 4}, {")", "(", "+", "+"}, u")(++"_s},
+        TEntryCase{"SamePanelTwiceForTwoFives", {5, 5, 1, 2}, {"5", "+", "5"}, u"5+5"_s},
+        TEntryCase{"ValueNotInPuzzleRefused", {1, 2, 3, 4}, {"5"}, u""_s},
+        TEntryCase{"CompleteAnswer",
+                   {3, 3, 8, 8},
+                   {"8", "/", "(", "3", "-", "8", "/", "3", ")"},
+                   u"8/(3-8/3)"_s}),
+    [](const auto& info) { return info.param.Name; });
+
+TEST_F(Game, RefusedNumberPressLeavesEverythingAsItWas) {
+    Deal({13, 3, 5, 7});
+    Press({"13", "+", "3"});
+    view.Log.clear();
+    Press({"5"});  // right after a number
+    Press({"13"}); // likewise
+    EXPECT_EQ(view.Log, QStringList{});
+    EXPECT_EQ(state.Answer, u"13+3"_s);
+}
+
+TEST_F(Game, OKFollowsTheEngineAfterEveryPress) {
+    Deal({1, 2, 3, 4});
+    const std::vector<std::pair<QString, bool>> steps = {
+        {u"("_s, false}, {u"1"_s, false}, {u"+"_s, false}, {u"2"_s, false},
+        {u")"_s, true},  {u"*"_s, false}, {u"3"_s, true},  {u"X"_s, false}};
+    for (const auto& [caption, enabled] : steps) {
+        game.SpeedButton1Click(caption);
+        EXPECT_EQ(view.OKEnabled, enabled) << state.Answer.toStdString();
+    }
+}
+
+TEST_F(Game, EntryBeforeAnyPuzzleShowsTheMessageBackspaceDoesNot) {
+    for (const QString& caption :
+         {u"+"_s, u"-"_s, u"X"_s, u"/"_s, u"("_s, u")"_s, u"1"_s, u"13"_s}) {
+        view.Log.clear();
+        game.SpeedButton1Click(caption);
+        EXPECT_EQ(view.Log, QStringList{u"ShowMessage "_s + NeedFour});
+    }
+    view.Log.clear();
+    game.SpeedButton7Click();
+    EXPECT_EQ(view.Log, (QStringList{u"SetAnswerText "_s, u"SetOKEnabled 0"_s}));
+}
+
+TEST_F(Game, EntryWithThreePickedNumbersShowsTheMessage) {
+    Pick({1, 2, 3});
+    view.Log.clear();
+    game.SpeedButton1Click(u"1"_s);
+    EXPECT_EQ(view.Log, QStringList{u"ShowMessage "_s + NeedFour});
+    EXPECT_EQ(state.Answer, u""_s);
+}
+
+struct TBackspaceCase {
+    const char* Name;
+    QString Before;
+    QString After;
+    bool OKEnabled;
+};
+
+class Backspace : public Game, public testing::WithParamInterface<TBackspaceCase> {};
+
+TEST_P(Backspace, RemovesOneEntryAndRefreshes) {
+    Deal({1, 13, 2, 3});
+    state.Answer = GetParam().Before;
+    view.Log.clear();
+    game.SpeedButton7Click();
+    EXPECT_EQ(state.Answer, GetParam().After);
+    EXPECT_EQ(view.Log, (QStringList{u"SetAnswerText "_s + GetParam().After,
+                                     u"SetOKEnabled "_s + QString::number(GetParam().OKEnabled)}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Answers, Backspace,
+    testing::Values(TBackspaceCase{"TwoDigitNumber", u"1+13"_s, u"1+"_s, false},
+                    TBackspaceCase{"Operator", u"13+"_s, u"13"_s, true},
+                    TBackspaceCase{"OneDigit", u"(1"_s, u"("_s, false},
+                    TBackspaceCase{"Empty", u""_s, u""_s, false},
+                    TBackspaceCase{"BackToAValidAnswer", u"1+2*"_s, u"1+2"_s, true}),
+    [](const auto& info) { return info.param.Name; });
+
+// ---- Judging ----
+
+TEST_F(Game, RightAnswerOnDealtPuzzle) {
+    Deal({1, 2, 3, 4});
+    Press({"1", "X", "2", "X", "3", "X", "4"});
+    EXPECT_TRUE(view.OKEnabled);
+    view.Log.clear();
+    game.OKBtnClick();
+    // The verdict box is modal: the score and the memo change after it closes.
+    EXPECT_EQ(view.Log,
+              (QStringList{u"ShowMessage "_s + AnswerRight, u"ShowScore 1"_s, u"SetDealPending 0"_s,
+                           u"SetMemoLines 参考答案：|1*2*3*4=24|2*3*4/1=24|"
+                           u"(1+2+3)*4=24|(1+3)*(2+4)=24"_s}));
+    EXPECT_EQ(state.RightCount, 1);
+    EXPECT_EQ(state.WrongCount, 0);
+    EXPECT_EQ(state.Answer, u"1*2*3*4"_s);
+}
+
+TEST_F(Game, RightAnswerOnPickedPuzzleCountsNothing) {
+    Pick({1, 2, 3, 4});
+    Press({"1", "X", "2", "X", "3", "X", "4"});
+    view.Log.clear();
+    game.OKBtnClick();
+    EXPECT_EQ(view.Messages, QStringList{AnswerRight});
+    EXPECT_EQ(view.Calls(u"ShowScore"_s), QStringList{u"ShowScore 0"_s});
+    EXPECT_EQ(state.RightCount, 0);
+    EXPECT_EQ(state.WrongCount, 0);
+    EXPECT_EQ(state.PickMark, 0);
+}
+
+struct TJudgeCase {
+    const char* Name;
+    std::array<std::int32_t, 4> Numbers;
+    std::vector<const char*> Presses;
+    QString Verdict;
+};
+
+class Judge : public Game, public testing::WithParamInterface<TJudgeCase> {};
+
+TEST_P(Judge, ByTheEnginesTextAgainst24) {
+    Deal(GetParam().Numbers);
+    Press(GetParam().Presses);
+    game.OKBtnClick();
+    EXPECT_EQ(view.Messages, QStringList{GetParam().Verdict});
+    const bool right = GetParam().Verdict == AnswerRight;
+    EXPECT_EQ(state.RightCount, right ? 1 : 0);
+    EXPECT_EQ(state.WrongCount, right ? 0 : 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Answers, Judge,
+                         testing::Values(TJudgeCase{"ThirdsAreExact",
+                                                    {3, 3, 8, 8},
+                                                    {"8", "/", "(", "3", "-", "8", "/", "3", ")"},
+                                                    AnswerRight},
+                                         TJudgeCase{"DivisionIsNotIntegral",
+                                                    {7, 2, 8, 1},
+                                                    {"7", "/", "2", "X", "8", "X", "1"},
+                                                    AnswerWrong},
+                                         TJudgeCase{"DivisionByZeroIsWrong",
+                                                    {5, 3, 3, 1},
+                                                    {"5", "/", "(", "3", "-", "3", ")", "+", "1"},
+                                                    AnswerWrong},
+                                         TJudgeCase{"WrongValue",
+                                                    {1, 2, 3, 4},
+                                                    {"1", "+", "2", "+", "3", "+", "4"},
+                                                    AnswerWrong},
+                                         TJudgeCase{"ExactQuotient",
+                                                    {12, 2, 2, 6},
+                                                    {"(", "12", "/", "2", "-", "2", ")", "X", "6"},
+                                                    AnswerRight}),
+                         [](const auto& info) { return info.param.Name; });
+
+TEST_F(Game, ThreeNumbersAreRefusedThenTheFourthJudges) {
+    Deal({1, 2, 3, 4});
+    Press({"1", "+", "2", "+", "3"});
+    EXPECT_TRUE(view.OKEnabled);
+    game.OKBtnClick();
+    EXPECT_EQ(view.Messages, QStringList{UseAllFour});
+    EXPECT_EQ(state.DealMark, 1);
+    EXPECT_EQ(state.Answer, u"1+2+3"_s);
+    Press({"X", "4"});
+    game.OKBtnClick();
+    EXPECT_EQ(view.Messages, (QStringList{UseAllFour, AnswerWrong}));
+    EXPECT_EQ(state.WrongCount, 1);
+}
+
+TEST_F(Game, SecondPressAfterAVerdictFindsNoPuzzle) {
+    Deal({1, 2, 3, 4});
+    Press({"1", "X", "2", "X", "3", "X", "4"});
+    game.OKBtnClick();
+    view.Log.clear();
+    game.OKBtnClick();
+    game.NULLBtnClick();
+    EXPECT_EQ(view.Log, (QStringList{u"ShowMessage "_s + NoPuzzle, u"ShowMessage "_s + NoPuzzle}));
+    EXPECT_EQ(state.RightCount, 1);
+    // The keys keep editing the judged answer.
+    game.SpeedButton7Click();
+    EXPECT_EQ(state.Answer, u"1*2*3*"_s);
+    EXPECT_FALSE(view.OKEnabled);
+}
+
+TEST_F(Game, NoSolutionClaimRightShowsTheMemoFirst) {
+    Deal({1, 1, 1, 1});
+    view.Log.clear();
+    game.NULLBtnClick();
+    EXPECT_EQ(view.Log, (QStringList{u"SetMemoLines 无解！"_s, u"ShowMessage "_s + ClaimRight,
+                                     u"ShowScore 1"_s, u"SetDealPending 0"_s}));
+    EXPECT_EQ(state.RightCount, 1);
+}
+
+TEST_F(Game, NoSolutionClaimWrongShowsTheAnswers) {
+    Deal({6, 6, 6, 6});
+    view.Log.clear();
+    game.NULLBtnClick();
+    EXPECT_EQ(view.Log, (QStringList{u"SetMemoLines 参考答案：|6+6+6+6=24|6*6-6-6=24"_s,
+                                     u"ShowMessage "_s + ClaimWrong, u"ShowScore -1"_s,
+                                     u"SetDealPending 0"_s}));
+    EXPECT_EQ(state.WrongCount, 1);
+}
+
+TEST_F(Game, NoSolutionClaimOnIncompletePickStaysPending) {
+    Pick({1, 2});
+    view.Log.clear();
+    game.NULLBtnClick();
+    EXPECT_EQ(view.Log, QStringList{u"ShowMessage "_s + NeedFour});
+    EXPECT_EQ(state.PickMark, 1);
+}
+
+TEST_F(Game, PickThenDealThenVerdictCounts) {
+    Pick({1, 1, 1, 1});
+    Deal({1, 2, 3, 4});
+    EXPECT_EQ(state.PickMark, 1);
+    EXPECT_EQ(state.DealMark, 1);
+    game.NULLBtnClick();
+    EXPECT_EQ(state.WrongCount, 1);
+    EXPECT_EQ(state.DealMark, 0);
+    EXPECT_EQ(state.PickMark, 0);
+}
+
+TEST_F(Game, VerdictsLeaveTheEntryAlone) {
+    Deal({1, 2, 3, 4});
+    Press({"1", "X", "2", "X", "3", "X", "4"});
+    view.Log.clear();
+    game.OKBtnClick();
+    Deal({1, 1, 1, 1});
+    view.Log.clear();
+    game.NULLBtnClick();
+    EXPECT_EQ(view.Calls(u"SetAnswerText"_s), QStringList{});
+    EXPECT_EQ(view.Calls(u"SetOKEnabled"_s), QStringList{});
+}
+
+TEST_F(Game, EngineErrorEscapesJudgingAndCountsNothing) {
+    Deal({1, 2, 3, 4});
+    state.Answer = u"1+2+3+4+"_s; // four numbers, but the engine refuses it
+    view.Log.clear();
+    EXPECT_THROW(game.OKBtnClick(), std::exception);
+    EXPECT_EQ(view.Log, QStringList{});
+    EXPECT_EQ(state.DealMark, 1);
+    EXPECT_EQ(state.WrongCount, 0);
+    EXPECT_FALSE(game.SqlDataSet()->Active());
+}
+
+// ---- The data set's lifetime ----
+
+TEST(GameDataSet, NoDataSetMeansNoEngine) {
+    TFakeView view;
+    TNumGame game(view);
+    EXPECT_EQ(game.SqlDataSet(), nullptr);
+    EXPECT_THROW(game.EvalSql(u"6*4"_s), std::exception);
+    EXPECT_FALSE(game.IsValidExpr(u"6*4"_s));
+    game.CreateDataSet();
+    EXPECT_EQ(game.SqlDataSet()->ConnectionString(), sqlengine::DefaultConnectionString());
+    EXPECT_EQ(game.SqlDataSet()->OpenCount(), 0) << "no connection is made at creation";
+    EXPECT_EQ(game.EvalSql(u"6*4"_s), u"24"_s);
+    game.FreeDataSet();
+    EXPECT_FALSE(game.IsValidExpr(u"6*4"_s));
+}
+
+struct TValidCase {
+    const char* Name;
+    QString Expression;
+    bool Valid;
+};
+
+class Validity : public Game, public testing::WithParamInterface<TValidCase> {};
+
+TEST_P(Validity, IsValidExprSwallowsEveryError) {
+    EXPECT_EQ(game.IsValidExpr(GetParam().Expression), GetParam().Valid);
+    EXPECT_FALSE(game.SqlDataSet()->Active());
+}
+
+INSTANTIATE_TEST_SUITE_P(Answers, Validity,
+                         testing::Values(TValidCase{"Product", u"6*4"_s, true},
+                                         TValidCase{"DivisionByZero", u"5/(3-3)"_s, true},
+                                         TValidCase{"UnclosedParen", u"(3+5"_s, false},
+                                         TValidCase{"EndsInOperator", u"3*"_s, false},
+                                         TValidCase{"Empty", u""_s, false},
+                                         TValidCase{"CommentHidesAlias", u"6*4--1"_s, false},
+                                         TValidCase{"CommentOpens", u"8/*3"_s, false},
+                                         TValidCase{"SecondStatement", u"1;drop table x"_s, false},
+                                         TValidCase{"OwnAlias", u"1 as Result --"_s, false},
+                                         TValidCase{"Letters", u"abc"_s, false}),
+                         [](const auto& info) { return info.param.Name; });
+
+// ---- The picker ----
+
+TEST_F(Game, FivePressesOnSevenFillFourSlots) {
+    Pick({7, 7, 7, 7, 7});
+    EXPECT_EQ(state.Numbers, (std::array<std::int32_t, 4>{7, 7, 7, 7}));
+    EXPECT_EQ(view.Calls(u"ShowNumbers"_s).size(), 5) << "activation and four accepted presses";
+}
+
+TEST_F(Game, PickerBackspaceEmptiesTheLastFilledSlot) {
+    view.OnPicker = [this] {
+        game.PickerFormActivate();
+        game.PickerNumberClick(u"3"_s);
+        game.PickerNumberClick(u"8"_s);
+        game.PickerBackspaceClick();
+        game.PickerBackspaceClick();
+        game.PickerNumberClick(u"5"_s);
+    };
+    game.MeBtnClick();
+    EXPECT_EQ(state.Numbers, (std::array<std::int32_t, 4>{5, 0, 0, 0}));
+}
+
+TEST_F(Game, PickerBackspaceOnEmptySlotsDoesNothing) {
+    game.PickerFormActivate();
+    view.Log.clear();
+    game.PickerBackspaceClick();
+    EXPECT_EQ(view.Log, QStringList{});
+}
+
+TEST_F(Game, BigNumbersOnlyInTheWideRange) {
+    EXPECT_FALSE(game.PickerBigNumbersEnabled());
+    game.ChangeSBClick();
+    EXPECT_TRUE(game.PickerBigNumbersEnabled());
+    game.ChangeSBClick();
+    EXPECT_FALSE(game.PickerBigNumbersEnabled());
+}
+
+TEST_F(Game, OpeningThePickerOnAPendingDealCountsItWrong) {
+    Deal({1, 2, 3, 4});
+    Press({"1", "+", "2"});
+    view.Log.clear();
+    Pick({});
+    EXPECT_EQ(view.Log,
+              (QStringList{u"ShowPicker"_s, u"ShowNumbers"_s, u"SetAnswerText "_s,
+                           u"SetOKEnabled 0"_s, u"ShowScore -1"_s, u"SetDealPending 0"_s}));
+    EXPECT_EQ(state.Numbers, (std::array<std::int32_t, 4>{0, 0, 0, 0}));
+    EXPECT_EQ(state.Answer, u""_s);
+    EXPECT_EQ(state.WrongCount, 1);
+    EXPECT_EQ(state.DealMark, 0);
+    EXPECT_EQ(state.PickMark, 1);
+}
+
+} // namespace

@@ -1,0 +1,164 @@
+#include "game/core/solver.h"
+#include "game/core/templates.h"
+
+#include "fakeview.h"
+
+#include <gtest/gtest.h>
+
+#include <numeric>
+#include <vector>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+struct TBandCase {
+    const char* Name;
+    std::string Text;
+    bool Accepted;
+};
+
+class BandTest : public testing::TestWithParam<TBandCase> {};
+
+TEST_P(BandTest, AcceptsOnlyTextsNextToTwentyFour) {
+    EXPECT_EQ(solver::IsAccepted(GetParam().Text), GetParam().Accepted);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, BandTest,
+    testing::Values(
+        TBandCase{"Exact", "24", true}, TBandCase{"JustAbove", "24.0000000000001", true},
+        TBandCase{"JustBelow", "23.9999999999999", true},
+        TBandCase{"InsideAbove", "24.0000009", true}, TBandCase{"InsideBelow", "23.9999991", true},
+        TBandCase{"OutsideAbove", "24.0000011", false},
+        TBandCase{"OutsideBelow", "23.9999989", false}, TBandCase{"Half", "24.5", false},
+        TBandCase{"BelowHalf", "23.5", false}, TBandCase{"TenTimes", "240", false},
+        TBandCase{"Negative", "-24", false}, TBandCase{"Failure", "99999999", false},
+        TBandCase{"Two", "2", false}, TBandCase{"Empty", "", false}),
+    [](const auto& info) { return info.param.Name; });
+
+TEST(Candidate, FillsPlaceholdersInTheOrderGiven) {
+    EXPECT_EQ(solver::Candidate("(%d+%d)*(%d-%d)", {1, 2, 3, 4}, {3, 2, 1, 0}), "(4+3)*(2-1)");
+    EXPECT_EQ(solver::Candidate("%d/(%d/%d-%d)", {1, 8, 12, 12}, {2, 3, 1, 0}), "12/(12/8-1)");
+}
+
+TEST(Templates, SixtyShapesAndAllTwentyFourOrders) {
+    EXPECT_STREQ(solver::Templates[58], "%d/(%d-%d/%d)");
+    EXPECT_STREQ(solver::Templates[59], "%d/(%d/%d-%d)");
+    std::vector<std::array<int, 4>> orders(solver::Orders.begin(), solver::Orders.end());
+    EXPECT_TRUE(std::is_sorted(orders.begin(), orders.end()));
+    EXPECT_EQ(std::adjacent_find(orders.begin(), orders.end()), orders.end());
+    for (auto order : orders) {
+        std::sort(order.begin(), order.end());
+        EXPECT_EQ(order, (std::array<int, 4>{0, 1, 2, 3}));
+    }
+}
+
+struct TMemoCase {
+    const char* Name;
+    std::array<std::int32_t, 4> Numbers;
+    QStringList Memo;
+};
+
+class SolverMemo : public testing::TestWithParam<TMemoCase> {};
+
+TEST_P(SolverMemo, ListsOneAnswerPerTemplateOrNoSolution) {
+    TFakeView view;
+    TNumGame game(view);
+    game.State().Numbers = GetParam().Numbers;
+    const bool found = game.ShowAnswers();
+    EXPECT_EQ(view.Memo, GetParam().Memo);
+    EXPECT_EQ(found, GetParam().Memo.front() == u"参考答案："_s);
+    // No caching and no state: the second run writes the same memo.
+    EXPECT_EQ(game.ShowAnswers(), found);
+    EXPECT_EQ(view.Calls(u"SetMemoLines"_s).size(), 2);
+    EXPECT_EQ(view.Memo, GetParam().Memo);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Puzzles, SolverMemo,
+    testing::Values(
+        TMemoCase{"OneTwoThreeFour",
+                  {1, 2, 3, 4},
+                  {u"参考答案："_s, u"1*2*3*4=24"_s, u"2*3*4/1=24"_s, u"(1+2+3)*4=24"_s,
+                   u"(1+3)*(2+4)=24"_s}},
+        TMemoCase{"AllOnes", {1, 1, 1, 1}, {u"无解！"_s}},
+        TMemoCase{
+            "ThreeThreeEightEightOnlyByThirds", {3, 3, 8, 8}, {u"参考答案："_s, u"8/(3-8/3)=24"_s}},
+        TMemoCase{"AllSixes", {6, 6, 6, 6}, {u"参考答案："_s, u"6+6+6+6=24"_s, u"6*6-6-6=24"_s}},
+        TMemoCase{"OneEightTwelveTwelveByTheLastShape",
+                  {1, 8, 12, 12},
+                  {u"参考答案："_s, u"12/(12/8-1)=24"_s}}),
+    [](const auto& info) { return info.param.Name; });
+
+// An exact search over every way to combine the four numbers, as fractions, to
+// tell which puzzles truly have an answer.
+struct TFraction {
+    std::int64_t N;
+    std::int64_t D; // > 0
+};
+
+TFraction Make(std::int64_t n, std::int64_t d) {
+    if (d < 0) {
+        n = -n;
+        d = -d;
+    }
+    const std::int64_t g = std::gcd(n, d);
+    return {n / g, d / g};
+}
+
+bool Reaches24(const std::vector<TFraction>& values) {
+    if (values.size() == 1)
+        return values[0].N == 24 * values[0].D;
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        for (std::size_t j = i + 1; j < values.size(); ++j) {
+            std::vector<TFraction> rest;
+            for (std::size_t k = 0; k < values.size(); ++k) {
+                if (k != i && k != j)
+                    rest.push_back(values[k]);
+            }
+            const TFraction a = values[i];
+            const TFraction b = values[j];
+            std::vector<TFraction> results = {
+                Make(a.N * b.D + b.N * a.D, a.D * b.D), Make(a.N * b.D - b.N * a.D, a.D * b.D),
+                Make(b.N * a.D - a.N * b.D, a.D * b.D), Make(a.N * b.N, a.D * b.D)};
+            if (b.N != 0)
+                results.push_back(Make(a.N * b.D, a.D * b.N));
+            if (a.N != 0)
+                results.push_back(Make(b.N * a.D, b.D * a.N));
+            for (const TFraction& r : results) {
+                rest.push_back(r);
+                if (Reaches24(rest))
+                    return true;
+                rest.pop_back();
+            }
+        }
+    }
+    return false;
+}
+
+TEST(SolverExhaustive, FindsAnAnswerExactlyWhenOneExists) {
+    TFakeView view;
+    TNumGame game(view);
+    int puzzles = 0, solvable = 0, solvableUpToNine = 0, puzzlesUpToNine = 0;
+    for (int a = 1; a <= 13; ++a)
+        for (int b = a; b <= 13; ++b)
+            for (int c = b; c <= 13; ++c)
+                for (int d = c; d <= 13; ++d) {
+                    game.State().Numbers = {a, b, c, d};
+                    const bool exact = Reaches24({{a, 1}, {b, 1}, {c, 1}, {d, 1}});
+                    EXPECT_EQ(game.ShowAnswers(), exact) << a << ' ' << b << ' ' << c << ' ' << d;
+                    ++puzzles;
+                    solvable += exact;
+                    if (d <= 9) {
+                        ++puzzlesUpToNine;
+                        solvableUpToNine += exact;
+                    }
+                }
+    EXPECT_EQ(puzzles, 1820);
+    EXPECT_EQ(solvable, 1362);
+    EXPECT_EQ(puzzlesUpToNine, 495);
+    EXPECT_EQ(solvableUpToNine, 404);
+}
+
+} // namespace
