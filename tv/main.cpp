@@ -1,0 +1,131 @@
+#include "tv/main.h"
+
+#include "common/appshell.h"
+#include "tv/channeltable.h"
+#include "tv/mediaplayer.h"
+
+#include <QCursor>
+#include <QIcon>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QToolButton>
+
+using namespace Qt::Literals::StringLiterals;
+
+QString BaseCaption;
+
+// The resources live in a static library; nothing else would pull them into the program.
+static void InitResources() {
+    Q_INIT_RESOURCE(viewdial);
+}
+
+namespace {
+
+const QColor SkyBlue(166, 202, 240);
+
+const QStringList FontFamilies{u"MS Sans Serif"_s, u"WenQuanYi Micro Hei"_s};
+
+const QString Instructions = u"晴棠网络电视说明：\n"
+                             "点启动图标选择电视频道即可观看网络电视。\n"
+                             "电视资源来自互联网，有很大的不确定性，一些资源可能第一\n"
+                             "天放的特好，第二天就连不上了，我们会在每次升级中修正\n"
+                             "失效的资源，补充新的资源。\n"
+                             "希望你在享受免费大餐时帮忙宣传一下，作为回报我司会坚持\n"
+                             "升级该软件。\n"
+                             "当然如果你能提供电视资源，特别是电视台的官方资源，我们\n"
+                             "将十分感谢！"_s;
+
+QFont FontOfHeight(int pixels) {
+    QFont font;
+    font.setFamilies(FontFamilies);
+    font.setPixelSize(pixels);
+    return font;
+}
+
+} // namespace
+
+TMainFrm::TMainFrm(QWidget* parent) : QWidget(parent) {
+    InitResources();
+    setObjectName(u"MainFrm"_s);
+    setWindowTitle(u"晴棠网络电视 1.2"_s);
+    setWindowIcon(QIcon(u":/tv/viewdial.svg"_s));
+    setGeometry(190, 115, 458, 406);
+    setFont(FontOfHeight(11));
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, SkyBlue);
+    setPalette(pal);
+    setAutoFillBackground(true);
+
+    // The maker header's logo (0,0 145x55) and button (168,16 23x22) go left of StarSB.
+    StarSB = new QToolButton(this);
+    StarSB->setObjectName(u"StarSB"_s);
+    StarSB->setGeometry(192, 16, 23, 22);
+    StarSB->setAutoRaise(true);
+    StarSB->setFocusPolicy(Qt::NoFocus);
+    StarSB->setIcon(QIcon(u":/tv/starsb.svg"_s));
+    StarSB->setIconSize(QSize(16, 16));
+    StarSB->setToolTip(u"选择电视台"_s);
+    StarSB->setAccessibleName(u"选择电视台"_s);
+    connect(StarSB, &QToolButton::clicked, this, &TMainFrm::StarSBClick);
+
+    WMP = new TMediaPlayer(this);
+    WMP->setGeometry(8, 70, 441, 329);
+    WMP->hide();
+
+    Memo1 = new QPlainTextEdit(this);
+    Memo1->setObjectName(u"Memo1"_s);
+    Memo1->setAccessibleName(u"使用说明"_s);
+    Memo1->setGeometry(8, 70, 441, 329);
+    Memo1->setReadOnly(true);
+    Memo1->setFrameShape(QFrame::NoFrame);
+    Memo1->setFont(FontOfHeight(16));
+    QPalette memoPal = Memo1->palette();
+    memoPal.setColor(QPalette::Base, SkyBlue);
+    Memo1->setPalette(memoPal);
+    Memo1->setPlainText(Instructions);
+    setTabOrder(WMP, Memo1);
+
+    CreateChannelMenu();
+    FormCreate();
+}
+
+void TMainFrm::CreateChannelMenu() {
+    StartPopupMenu = new QMenu(this);
+    StartPopupMenu->setObjectName(u"StartPopupMenu"_s);
+    for (const TChannelCategory& category : ChannelTable()) {
+        QMenu* sub = StartPopupMenu->addMenu(category.caption.toString());
+        sub->setObjectName(category.name.toString());
+        sub->menuAction()->setObjectName(category.name.toString());
+        for (const TChannel& channel : category.channels) {
+            auto* item = new QAction(channel.caption.toString(), sub);
+            item->setObjectName(channel.name.toString());
+            item->setToolTip(channel.address.toString());
+            item->setStatusTip(channel.address.toString());
+            item->setVisible(channel.shown);
+            sub->addAction(item);
+            // Queued, so that a refused address leaves the handler through the
+            // application's error report and not through the menu's own code.
+            connect(
+                item, &QAction::triggered, this, [this, item] { N4Click(item); },
+                Qt::QueuedConnection);
+        }
+    }
+}
+
+void TMainFrm::FormCreate() {
+    TApplication::SetHintHidePause(30000);
+    BaseCaption = windowTitle();
+}
+
+void TMainFrm::StarSBClick() {
+    StartPopupMenu->popup(QCursor::pos());
+}
+
+void TMainFrm::N4Click(QAction* item) {
+    if (!Memo1->isHidden()) {
+        Memo1->hide();
+        WMP->show();
+    }
+    WMP->setURL(item->toolTip());
+    setWindowTitle(item->text() + u" - "_s + BaseCaption);
+}

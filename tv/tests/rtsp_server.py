@@ -1,0 +1,46 @@
+#!/usr/bin/python3
+"""Loopback RTSP server for the viewer's playback tests and the zap benchmark.
+
+Serves a test picture (H.264, 320x240, 25 frames a second) with a test tone
+(A-law) at rtsp://127.0.0.1:PORT/test. Every client gets a pipeline of its own, so a
+stream always starts on a key frame. Prints "READY <port>" once it listens; port 0
+picks a free one.
+"""
+import sys
+
+import gi
+
+gi.require_version("Gst", "1.0")
+gi.require_version("GstRtspServer", "1.0")
+from gi.repository import GLib, Gst, GstRtspServer  # noqa: E402
+
+PIPELINE = (
+    "( videotestsrc is-live=true pattern=smpte "
+    "! video/x-raw,width=320,height=240,framerate=25/1 "
+    "! x264enc tune=zerolatency speed-preset=ultrafast key-int-max=25 "
+    "! rtph264pay name=pay0 pt=96 config-interval=-1 "
+    "audiotestsrc is-live=true wave=sine "
+    "! audioconvert ! audioresample ! alawenc ! rtppcmapay name=pay1 )"
+)
+
+
+def main():
+    port = sys.argv[1] if len(sys.argv) > 1 else "0"
+    Gst.init(None)
+    server = GstRtspServer.RTSPServer()
+    server.set_address("127.0.0.1")
+    server.set_service(port)
+    factory = GstRtspServer.RTSPMediaFactory()
+    factory.set_launch(PIPELINE)
+    factory.set_shared(False)
+    server.get_mount_points().add_factory("/test", factory)
+    if server.attach(None) == 0:
+        print("FAILED", flush=True)
+        return 1
+    print("READY", server.get_bound_port(), flush=True)
+    GLib.MainLoop().run()
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
