@@ -1,0 +1,357 @@
+// The player window without a real stream: every address is sent to a closed port
+// on 127.0.0.1, so no test ever reaches a real host.
+
+#include "common/appshell.h"
+#include "tv/main.h"
+#include "tv/mediaplayer.h"
+#include "tv/tests/testserver.h"
+
+#include <QCursor>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+#include <memory>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+const QString Base = u"晴棠网络电视 1.2"_s;
+
+// Answers the next modal box with OK and remembers what it said.
+class TModalAnswer : public QObject {
+public:
+    TModalAnswer() {
+        connect(&m_timer, &QTimer::timeout, this, [this] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            m_name = box->objectName();
+            m_text = box->text();
+            box->accept();
+        });
+        m_timer.start(20);
+    }
+    QString Name() const { return m_name; }
+    QString Text() const { return m_text; }
+
+private:
+    QTimer m_timer;
+    QString m_name;
+    QString m_text;
+};
+
+} // namespace
+
+class TMainFrmTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void showsTheInstructionsBeforeAnyChoice();
+    void keepsTheDesignedLayout();
+    void menuHoldsTheChannelTable_data();
+    void menuHoldsTheChannelTable();
+    void channelItemsCarryTheirCaptionAndAddress_data();
+    void channelItemsCarryTheirCaptionAndAddress();
+    void choosingAChannelPlaysIt_data();
+    void choosingAChannelPlaysIt();
+    void captionNeverAccumulates();
+    void sameChannelTwiceAssignsTheAddressAgain();
+    void categoryItemPlaysNothing();
+    void addressReachesThePlayerUnchanged_data();
+    void addressReachesThePlayerUnchanged();
+    void menuOpensAtTheCursor();
+    void refusedAddressIsReportedAfterTheSwap_data();
+    void refusedAddressIsReportedAfterTheSwap();
+
+private:
+    QAction* Item(const QString& name) const;
+    void Choose(const QString& name);
+
+    std::unique_ptr<TMainFrm> m_frm;
+};
+
+void TMainFrmTest::initTestCase() {
+    TApplication::SetTitle(u"晴棠网络电视"_s);
+    const QString dead = u"rtsp://127.0.0.1:%1/tv"_s.arg(ClosedLoopbackPort());
+    TMediaPlayer::SetAddressRedirect([dead](const QString&) { return dead; });
+}
+
+void TMainFrmTest::init() {
+    m_frm = std::make_unique<TMainFrm>();
+    m_frm->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_frm.get()));
+}
+
+void TMainFrmTest::cleanup() {
+    m_frm.reset();
+    for (QWidget* window : QApplication::topLevelWidgets())
+        QVERIFY2(!window->isVisible(), qPrintable(window->objectName()));
+}
+
+QAction* TMainFrmTest::Item(const QString& name) const {
+    auto* item = m_frm->StartPopupMenu->findChild<QAction*>(name);
+    if (!item)
+        qFatal("no menu item %s", qPrintable(name));
+    return item;
+}
+
+// As a click on the item does: the handler runs from the event loop.
+void TMainFrmTest::Choose(const QString& name) {
+    Item(name)->trigger();
+    QCoreApplication::processEvents();
+}
+
+void TMainFrmTest::showsTheInstructionsBeforeAnyChoice() {
+    const QStringList lines{
+        u"晴棠网络电视说明："_s,
+        u"点启动图标选择电视频道即可观看网络电视。"_s,
+        u"电视资源来自互联网，有很大的不确定性，一些资源可能第一"_s,
+        u"天放的特好，第二天就连不上了，我们会在每次升级中修正"_s,
+        u"失效的资源，补充新的资源。"_s,
+        u"希望你在享受免费大餐时帮忙宣传一下，作为回报我司会坚持"_s,
+        u"升级该软件。"_s,
+        u"当然如果你能提供电视资源，特别是电视台的官方资源，我们"_s,
+        u"将十分感谢！"_s,
+    };
+    QCOMPARE(m_frm->Memo1->toPlainText().split(u'\n'), lines);
+    QVERIFY(m_frm->Memo1->isVisible());
+    QVERIFY(m_frm->Memo1->isReadOnly());
+    QVERIFY(m_frm->WMP->isHidden());
+    QCOMPARE(m_frm->windowTitle(), Base);
+    QCOMPARE(BaseCaption, Base);
+    QCOMPARE(TApplication::HintHidePause(), 30000);
+    QVERIFY(m_frm->WMP->URL().isEmpty());
+}
+
+void TMainFrmTest::keepsTheDesignedLayout() {
+    QCOMPARE(m_frm->geometry(), QRect(190, 115, 458, 406));
+    QCOMPARE(m_frm->StarSB->geometry(), QRect(192, 16, 23, 22));
+    QCOMPARE(m_frm->StarSB->toolTip(), u"选择电视台"_s);
+    QVERIFY(m_frm->StarSB->autoRaise());
+    QCOMPARE(m_frm->Memo1->geometry(), QRect(8, 70, 441, 329));
+    QCOMPARE(m_frm->WMP->geometry(), QRect(8, 70, 441, 329));
+    QCOMPARE(m_frm->WMP->objectName(), u"WMP"_s);
+    QCOMPARE(m_frm->palette().color(QPalette::Window), QColor(166, 202, 240));
+    QCOMPARE(m_frm->Memo1->font().pixelSize(), 16);
+    m_frm->resize(700, 600);
+    QCOMPARE(m_frm->Memo1->geometry(), QRect(8, 70, 441, 329));
+    // The maker header's place stays free.
+    for (QWidget* child : m_frm->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (child->isVisibleTo(m_frm.get()))
+            QVERIFY2(!child->geometry().intersects(QRect(0, 0, 191, 55)) || child == m_frm->StarSB,
+                     qPrintable(child->objectName()));
+}
+
+void TMainFrmTest::menuHoldsTheChannelTable_data() {
+    QTest::addColumn<int>("position");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<int>("items");
+    QTest::addColumn<int>("shown");
+    QTest::newRow("films") << 0 << u"N1"_s << u"电影电视"_s << 6 << 6;
+    QTest::newRow("sports without CCTV5") << 1 << u"N2"_s << u"体育电视"_s << 5 << 4;
+    QTest::newRow("domestic") << 2 << u"CCTV1"_s << u"国内电视"_s << 9 << 9;
+    QTest::newRow("foreign") << 3 << u"N3"_s << u"国外电视"_s << 11 << 11;
+}
+
+void TMainFrmTest::menuHoldsTheChannelTable() {
+    QFETCH(int, position);
+    QFETCH(QString, name);
+    QFETCH(QString, caption);
+    QFETCH(int, items);
+    QFETCH(int, shown);
+    const QList<QAction*> categories = m_frm->StartPopupMenu->actions();
+    QCOMPARE(categories.size(), 4);
+    QAction* category = categories[position];
+    QCOMPARE(category->objectName(), name);
+    QCOMPARE(category->text(), caption);
+    QVERIFY(category->menu());
+    const QList<QAction*> channels = category->menu()->actions();
+    QCOMPARE(channels.size(), items);
+    QCOMPARE(
+        std::count_if(channels.begin(), channels.end(), [](QAction* a) { return a->isVisible(); }),
+        shown);
+}
+
+void TMainFrmTest::channelItemsCarryTheirCaptionAndAddress_data() {
+    QTest::addColumn<QString>("category");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<bool>("shown");
+    QTest::addColumn<QString>("scheme");
+    const struct {
+        const char* category;
+        const char* name;
+        const char* caption;
+        bool shown;
+        const char* scheme;
+    } rows[] = {
+        {"N1", "N4", "美亚卫视", true, "rtsp"},
+        {"N1", "N7", "江苏影视台", true, "mms"},
+        {"N1", "N8", "常州电影频道", true, "mms"},
+        {"N1", "N10", "凤凰电影台", true, "rtsp"},
+        {"N1", "N5", "山东广电电影台", true, "mms"},
+        {"N1", "CCTV61", "CCTV6电影频道", true, "mms"},
+        {"N2", "CCTV51", "CCTV5体育频道", false, "mms"},
+        {"N2", "N11", "江苏卫视文体频道", true, "mms"},
+        {"N2", "N12", "上海体育频道", true, "rtsp"},
+        {"N2", "ESPN1", "ESPN体育频道", true, "mms"},
+        {"N2", "CN81", "美国CN8体育频道", true, "mms"},
+        {"CCTV1", "N13", "中央电视台新闻频道", true, "mms"},
+        {"CCTV1", "CCTV11", "CCTV1综合频道", true, "mms"},
+        {"CCTV1", "CCTV21", "CCTV2经济频道", true, "mmst"},
+        {"CCTV1", "N6", "上海音乐频道", true, "rtsp"},
+        {"CCTV1", "CHANNELV1", "CHANNEL-V", true, "rtsp"},
+        {"CCTV1", "N9", "东风卫视", true, "rtsp"},
+        {"CCTV1", "N16", "阳光卫视", true, "rtsp"},
+        {"CCTV1", "N17", "星空卫视", true, "rtsp"},
+        {"CCTV1", "N19", "台湾中天新闻台", true, "mms"},
+        {"N3", "N18", "美国国家地理频道", true, "rtsp"},
+        {"N3", "ABC1", "美国ABC新闻台", true, "mms"},
+        {"N3", "BBSWORLD1", "英国BBSWORLD", true, "mms"},
+        {"N3", "BC1", "韩国TBC台", true, "mmst"},
+        {"N3", "NOW1", "NOW娱乐台", true, "mms"},
+        {"N3", "N14", "意大利音乐台", true, "mms"},
+        {"N3", "SONET1", "日本SO-NET频道", true, "mms"},
+        {"N3", "N15", "日本大和电视台", true, "mms"},
+        {"N3", "CBS1", "韩国CBS电视台", true, "mmst"},
+        {"N3", "CNBC1", "美国CNBC电视台", true, "rtsp"},
+        {"N3", "N20", "韩国电视台一台", true, "mms"},
+    };
+    for (const auto& row : rows)
+        QTest::newRow(row.name) << QString::fromUtf8(row.category) << QString::fromUtf8(row.caption)
+                                << row.shown << QString::fromUtf8(row.scheme);
+}
+
+void TMainFrmTest::channelItemsCarryTheirCaptionAndAddress() {
+    QFETCH(QString, category);
+    QFETCH(QString, caption);
+    QFETCH(bool, shown);
+    QFETCH(QString, scheme);
+    QAction* item = Item(QString::fromUtf8(QTest::currentDataTag()));
+    QCOMPARE(item->parent()->objectName(), category);
+    QCOMPARE(item->text(), caption);
+    QCOMPARE(item->isVisible(), shown);
+    QVERIFY(item->toolTip().startsWith(scheme + u"://"_s));
+    QCOMPARE(item->statusTip(), item->toolTip());
+    // Only the reserved example domains, so no real station is ever reached by mistake.
+    const QString host = QUrl(item->toolTip().section(u' ', 0, 0)).host();
+    QVERIFY2(host.endsWith(u".example.com"_s) || host.endsWith(u".example.net"_s) ||
+                 host.endsWith(u".example.org"_s),
+             qPrintable(host));
+}
+
+void TMainFrmTest::choosingAChannelPlaysIt_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("caption");
+    QTest::newRow("Korean TBC over mmst") << u"BC1"_s << u"韩国TBC台 - 晴棠网络电视 1.2"_s;
+    QTest::newRow("first rtsp item") << u"N4"_s << u"美亚卫视 - 晴棠网络电视 1.2"_s;
+    QTest::newRow("hidden CCTV5 still has its handler")
+        << u"CCTV51"_s << u"CCTV5体育频道 - 晴棠网络电视 1.2"_s;
+}
+
+void TMainFrmTest::choosingAChannelPlaysIt() {
+    QFETCH(QString, name);
+    QFETCH(QString, caption);
+    Choose(name);
+    QVERIFY(m_frm->WMP->isVisible());
+    QVERIFY(m_frm->Memo1->isHidden());
+    QCOMPARE(m_frm->WMP->URL(), Item(name)->toolTip());
+    QCOMPARE(m_frm->windowTitle(), caption);
+}
+
+void TMainFrmTest::captionNeverAccumulates() {
+    Choose(u"BC1"_s);
+    Choose(u"N12"_s);
+    QCOMPARE(m_frm->windowTitle(), u"上海体育频道 - 晴棠网络电视 1.2"_s);
+    QCOMPARE(m_frm->WMP->URL(), Item(u"N12"_s)->toolTip());
+    // Once shown, the player stays; the instructions do not come back.
+    QVERIFY(m_frm->Memo1->isHidden());
+}
+
+void TMainFrmTest::sameChannelTwiceAssignsTheAddressAgain() {
+    Choose(u"N7"_s);
+    QTRY_COMPARE(m_frm->WMP->StatusText(), u"连接被拒绝"_s);
+    Choose(u"N7"_s);
+    QCOMPARE(m_frm->WMP->StatusText(), u"正在连接…"_s);
+    QCOMPARE(m_frm->WMP->URL(), Item(u"N7"_s)->toolTip());
+    QCOMPARE(m_frm->windowTitle(), u"江苏影视台 - 晴棠网络电视 1.2"_s);
+}
+
+void TMainFrmTest::categoryItemPlaysNothing() {
+    for (QAction* category : m_frm->StartPopupMenu->actions())
+        category->trigger();
+    QCoreApplication::processEvents();
+    QVERIFY(m_frm->Memo1->isVisible());
+    QVERIFY(m_frm->WMP->isHidden());
+    QVERIFY(m_frm->WMP->URL().isEmpty());
+    QCOMPARE(m_frm->windowTitle(), Base);
+}
+
+void TMainFrmTest::addressReachesThePlayerUnchanged_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("address");
+    QTest::newRow("percent-escapes, port and query")
+        << u"CN81"_s << u"mms://sports.example.com:8080/cn8?name=%E7%BE%8E%E5%9B%BDCN8&q=high"_s;
+    QTest::newRow("port and two query fields")
+        << u"N10"_s << u"rtsp://stream.example.com:554/phoenix/movie.sdp?auth=guest&lang=zh"_s;
+    QTest::newRow("escaped space in the path")
+        << u"N14"_s << u"mms://world.example.org/italia%20musica/live"_s;
+}
+
+void TMainFrmTest::addressReachesThePlayerUnchanged() {
+    QFETCH(QString, name);
+    QFETCH(QString, address);
+    QCOMPARE(Item(name)->toolTip(), address);
+    Choose(name);
+    QCOMPARE(m_frm->WMP->URL(), address);
+}
+
+void TMainFrmTest::menuOpensAtTheCursor() {
+    const QPoint where(310, 260);
+    QCursor::setPos(where);
+    QTest::mouseClick(m_frm->StarSB, Qt::LeftButton);
+    QTRY_VERIFY(m_frm->StartPopupMenu->isVisible());
+    QCOMPARE(m_frm->StartPopupMenu->pos(), where);
+    m_frm->StartPopupMenu->close();
+}
+
+void TMainFrmTest::refusedAddressIsReportedAfterTheSwap_data() {
+    QTest::addColumn<QString>("before");
+    QTest::newRow("as the first choice") << QString();
+    QTest::newRow("after another channel") << u"N4"_s;
+}
+
+void TMainFrmTest::refusedAddressIsReportedAfterTheSwap() {
+    QFETCH(QString, before);
+    if (!before.isEmpty())
+        Choose(before);
+    const QString caption = m_frm->windowTitle();
+    const QString url = m_frm->WMP->URL();
+    TModalAnswer answer;
+    // Two addresses in one text: the player refuses it.
+    Choose(u"N19"_s);
+    QTRY_COMPARE(answer.Name(), u"ErrorReport"_s);
+    QVERIFY(answer.Text().contains(Item(u"N19"_s)->toolTip()));
+    QVERIFY(m_frm->Memo1->isHidden());
+    QVERIFY(m_frm->WMP->isVisible());
+    QCOMPARE(m_frm->windowTitle(), caption);
+    QCOMPARE(m_frm->WMP->URL(), url);
+}
+
+// The program's own application object, whose default error report catches what an
+// event handler lets through.
+int main(int argc, char** argv) {
+    TApplication app(argc, argv);
+    TMainFrmTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_mainfrm.moc"
