@@ -1,0 +1,342 @@
+#include "game/num24.h"
+
+#include "common/appshell.h"
+#include "game/uistyle.h"
+
+#include <QCloseEvent>
+#include <QDialog>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSvgRenderer>
+#include <QToolButton>
+
+#include <algorithm>
+#include <cstdlib>
+
+using namespace Qt::Literals::StringLiterals;
+
+// The resources live in a static library, where the linker would drop their
+// self-registration: register them by hand, once, before the first use.
+extern int qInitResources_numui();
+
+namespace {
+
+void InitResources() {
+    [[maybe_unused]] static const int registered = qInitResources_numui();
+}
+
+QPixmap RenderSvg(const QString& path, QSize size) {
+    InitResources();
+    QPixmap pixmap(size);
+    pixmap.fill(Qt::transparent);
+    QSvgRenderer renderer(path);
+    QPainter painter(&pixmap);
+    renderer.render(&painter);
+    return pixmap;
+}
+
+struct TKey {
+    QString Caption;
+    int Left;
+    QString SpokenName;
+};
+
+// The operator keys and backspace, left to right in one row.
+const std::array<TKey, 7> Keys = {{
+    {u"+"_s, 48, u"plus"_s},
+    {u"-"_s, 88, u"minus"_s},
+    {u"X"_s, 128, u"times"_s},
+    {u"/"_s, 168, u"divide"_s},
+    {u"("_s, 208, u"open bracket"_s},
+    {u")"_s, 248, u"close bracket"_s},
+    {u"←"_s, 288, u"backspace"_s},
+}};
+
+constexpr std::array<int, 4> NumLefts = {48, 120, 192, 264};
+
+const QStringList InstructionLines = {
+    u"游戏说明："_s,
+    u"机选或自选四个数字（1-9）或者（1-13），通"_s,
+    u"过+，-，X，/和（）的运算得出最后结果24即"_s,
+    u"为胜利，如果无解并最终确认也为胜利。"_s,
+};
+
+QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& caption,
+                        const QRect& rect) {
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(name);
+    button->setGeometry(rect);
+    button->setAccessibleName(caption);
+    return button;
+}
+
+QLabel* MakeIconHolder(QWidget* parent, const QString& name, const QString& path, int left) {
+    auto* image = new QLabel(parent);
+    image->setObjectName(name);
+    image->setGeometry(left, 8, 32, 32);
+    image->setPixmap(RenderSvg(path, {32, 32}));
+    image->hide();
+    return image;
+}
+
+QString Caption(const QWidget* control) {
+    if (const auto* button = qobject_cast<const QAbstractButton*>(control))
+        return button->text();
+    if (const auto* panel = qobject_cast<const QLabel*>(control))
+        return panel->text();
+    return {};
+}
+
+} // namespace
+
+TClickPanel::TClickPanel(QWidget* parent) : QLabel(parent) {
+    setFocusPolicy(Qt::StrongFocus);
+    setAlignment(Qt::AlignCenter);
+    setFrameStyle(QFrame::Panel | QFrame::Raised);
+}
+
+void TClickPanel::mousePressEvent(QMouseEvent* event) {
+    FPressed = event->button() == Qt::LeftButton;
+}
+
+void TClickPanel::mouseReleaseEvent(QMouseEvent* event) {
+    const bool click = FPressed && event->button() == Qt::LeftButton &&
+                       rect().contains(event->position().toPoint());
+    FPressed = false;
+    if (click)
+        emit clicked();
+}
+
+void TClickPanel::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Space && !event->isAutoRepeat())
+        emit clicked();
+    else
+        QLabel::keyPressEvent(event);
+}
+
+TImage::TImage(QWidget* parent) : QWidget(parent) {}
+
+void TImage::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.drawPixmap(0, 0, FPicture);
+}
+
+QIcon NumberIcon() {
+    QIcon icon;
+    for (int side : {16, 32, 48, 256})
+        icon.addPixmap(RenderSvg(u":/number/number.svg"_s, {side, side}));
+    return icon;
+}
+
+TNumFrm::TNumFrm(QWidget* parent) : QWidget(parent), FGame(*this) {
+    CreateControls();
+    FormCreate();
+}
+
+TNumFrm::~TNumFrm() = default;
+
+void TNumFrm::CreateControls() {
+    setWindowTitle(u"晴棠算24点 1.1"_s);
+    setGeometry(149, 90, 489, 427);
+    setFont(ui::PixelFont(11));
+    setAutoFillBackground(true);
+    QPalette green = palette();
+    green.setColor(QPalette::Window, ui::MoneyGreen);
+    green.setColor(QPalette::Base, ui::MoneyGreen);
+    setPalette(green);
+
+    for (std::size_t i = 0; i < Keys.size(); ++i) {
+        auto* key = ui::MakeSpeedButton(this, u"SpeedButton%1"_s.arg(i + 1), Keys[i].Caption,
+                                        {Keys[i].Left, 120, 32, 32}, 32);
+        key->setAccessibleName(Keys[i].SpokenName);
+        SpeedButtons[i] = key;
+    }
+    for (std::size_t i = 0; i + 1 < SpeedButtons.size(); ++i) {
+        QWidget* key = SpeedButtons[i];
+        connect(SpeedButtons[i], &QToolButton::clicked, this,
+                [this, key] { SpeedButton1Click(key); });
+    }
+    connect(SpeedButtons[6], &QToolButton::clicked, this, &TNumFrm::SpeedButton7Click);
+
+    StatusImage = new TImage(this);
+    StatusImage->setObjectName(u"StatusImage"_s);
+    StatusImage->setGeometry(232, 8, 2048, 32);
+    StatusImage->Picture() = QPixmap(2048, 32);
+    StatusImage->Picture().fill(Qt::transparent);
+
+    SucessImage = MakeIconHolder(this, u"SucessImage"_s, u":/number/success.svg"_s, 384);
+    FalseImage = MakeIconHolder(this, u"FalseImage"_s, u":/number/failure.svg"_s, 424);
+
+    ChangeSB = ui::MakeSpeedButton(this, u"ChangeSB"_s, u"9"_s, {160, 16, 23, 22}, 21);
+    ChangeSB->setAccessibleName(ChangeSB->text());
+    ChangeSB->setCursor(Qt::PointingHandCursor);
+    ChangeSB->setToolTip(u"出题范围在(1-9)与(1-13)之间切换"_s);
+    QPalette fuchsia = ChangeSB->palette();
+    fuchsia.setColor(QPalette::ButtonText, ui::Fuchsia);
+    ChangeSB->setPalette(fuchsia);
+    connect(ChangeSB, &QToolButton::clicked, this, &TNumFrm::ChangeSBClick);
+
+    PCBtn = MakeButton(this, u"PCBtn"_s, u"放弃,看答案"_s, {240, 200, 81, 25});
+    connect(PCBtn, &QPushButton::clicked, this, &TNumFrm::PCBtnClick);
+
+    Memo2 = new QPlainTextEdit(this);
+    Memo2->setObjectName(u"Memo2"_s);
+    Memo2->setGeometry(48, 232, 273, 177);
+    Memo2->setFrameShape(QFrame::NoFrame);
+    Memo2->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Memo2->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Memo2->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    Memo2->setTabChangesFocus(true);
+    Memo2->setFont(ui::PixelFont(13));
+    SetMemoLines(InstructionLines);
+
+    QPalette cream = palette();
+    cream.setColor(QPalette::Window, ui::Cream);
+    cream.setColor(QPalette::WindowText, ui::Red);
+    for (std::size_t i = 0; i < Num.size(); ++i) {
+        auto* panel = new TClickPanel(this);
+        panel->setObjectName(u"Num%1"_s.arg(i));
+        panel->setGeometry(NumLefts[i], 64, 57, 41);
+        panel->setAutoFillBackground(true);
+        panel->setPalette(cream);
+        panel->setFont(ui::PixelFont(32));
+        connect(panel, &TClickPanel::clicked, this, [this, panel] { SpeedButton1Click(panel); });
+        Num[i] = panel;
+    }
+
+    StartBtn = MakeButton(this, u"StartBtn"_s, u"电脑出题"_s, {352, 56, 75, 25});
+    connect(StartBtn, &QPushButton::clicked, this, &TNumFrm::StartBtnClick);
+    MeBtn = MakeButton(this, u"MeBtn"_s, u"由我出题"_s, {352, 88, 75, 25});
+    connect(MeBtn, &QPushButton::clicked, this, &TNumFrm::MeBtnClick);
+    OKBtn = MakeButton(this, u"OKBtn"_s, u"作答完毕"_s, {48, 200, 75, 25});
+    OKBtn->setEnabled(false);
+    connect(OKBtn, &QPushButton::clicked, this, &TNumFrm::OKBtnClick);
+    NULLBtn = MakeButton(this, u"NULLBtn"_s, u"确认无解"_s, {144, 200, 75, 25});
+    connect(NULLBtn, &QPushButton::clicked, this, &TNumFrm::NULLBtnClick);
+
+    NumEdt = new QLineEdit(this);
+    NumEdt->setObjectName(u"NumEdt"_s);
+    NumEdt->setGeometry(48, 160, 273, 30);
+    NumEdt->setFrame(false);
+    NumEdt->setReadOnly(true);
+    NumEdt->setFont(ui::PixelFont(21));
+
+    ShowNumbers();
+
+    const std::array<QWidget*, 11> tabOrder = {PCBtn,    Memo2, Num[0], Num[1],  Num[2], Num[3],
+                                               StartBtn, MeBtn, OKBtn,  NULLBtn, NumEdt};
+    for (std::size_t i = 0; i + 1 < tabOrder.size(); ++i)
+        setTabOrder(tabOrder[i], tabOrder[i + 1]);
+}
+
+void TNumFrm::FormCreate() {
+    FGame.Randomize();
+    TApplication::SetHintHidePause(30000);
+    FGame.CreateDataSet();
+}
+
+void TNumFrm::FormClose() {
+    FGame.FreeDataSet();
+}
+
+void TNumFrm::closeEvent(QCloseEvent* event) {
+    FormClose();
+    event->accept();
+}
+
+void TNumFrm::StartBtnClick() {
+    FGame.StartBtnClick();
+}
+
+void TNumFrm::ChangeSBClick() {
+    FGame.ChangeSBClick();
+}
+
+void TNumFrm::PCBtnClick() {
+    FGame.PCBtnClick();
+}
+
+void TNumFrm::SpeedButton1Click(QWidget* Sender) {
+    FGame.SpeedButton1Click(Caption(Sender));
+}
+
+void TNumFrm::SpeedButton7Click() {
+    FGame.SpeedButton7Click();
+}
+
+void TNumFrm::OKBtnClick() {
+    FGame.OKBtnClick();
+}
+
+void TNumFrm::NULLBtnClick() {
+    FGame.NULLBtnClick();
+}
+
+void TNumFrm::MeBtnClick() {
+    FGame.MeBtnClick();
+}
+
+void TNumFrm::ShowMessage(const QString& text) {
+    App::ShowMessage(text);
+}
+
+void TNumFrm::ShowNumbers() {
+    const auto& numbers = FGame.State().Numbers;
+    for (std::size_t i = 0; i < Num.size(); ++i) {
+        const QString caption = numbers[i] != 0 ? QString::number(numbers[i]) : QString();
+        Num[i]->setText(caption);
+        Num[i]->setAccessibleName(caption.isEmpty() ? u"empty"_s : caption);
+    }
+}
+
+void TNumFrm::ShowScore(int n) {
+    const auto& state = FGame.State();
+    StatusImage->setToolTip(
+        u"%1/%2"_s.arg(state.RightCount).arg(qint64(state.RightCount) + state.WrongCount));
+    const qint64 count = std::abs(qint64(n));
+    QPixmap& surface = StatusImage->Picture();
+    if (count > 0) {
+        surface.fill(Qt::transparent);
+        const QPixmap icon = (n > 0 ? SucessImage : FalseImage)->pixmap();
+        QPainter painter(&surface);
+        const qint64 fitting = std::min<qint64>(count, surface.width() / 32);
+        for (int i = 0; i < fitting; ++i)
+            painter.drawPixmap(32 * i, 0, icon);
+    }
+    StatusImage->resize(int(std::min<qint64>(32 * count, QWIDGETSIZE_MAX)), 32);
+    StatusImage->update();
+}
+
+void TNumFrm::SetAnswerText(const QString& text) {
+    NumEdt->setText(text);
+}
+
+void TNumFrm::SetOKEnabled(bool enabled) {
+    OKBtn->setEnabled(enabled);
+}
+
+void TNumFrm::SetDealPending(bool pending) {
+    QPalette palette = StartBtn->palette();
+    palette.setColor(QPalette::ButtonText,
+                     pending ? ui::Red : QApplication::palette().color(QPalette::WindowText));
+    StartBtn->setPalette(palette);
+}
+
+void TNumFrm::SetMemoLines(const QStringList& lines) {
+    Memo2->setPlainText(lines.join(u'\n'));
+}
+
+void TNumFrm::SetRangeCaption(const QString& caption) {
+    ChangeSB->setText(caption);
+    ChangeSB->setAccessibleName(caption);
+}
+
+void TNumFrm::ShowPicker() {
+    if (FPicker)
+        FPicker->exec();
+}

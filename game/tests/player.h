@@ -1,0 +1,75 @@
+#pragma once
+
+// Test support: the two windows of the game as the program builds them, and a
+// player who presses their controls and answers every modal window that opens.
+
+#include "game/num24.h"
+#include "game/sel.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <array>
+#include <optional>
+
+class QAbstractButton;
+
+struct TGameWindows {
+    TGameWindows();
+
+    TNumFrm NumFrm;
+    TSelFrm SelFrm;
+};
+
+class TPlayer {
+public:
+    explicit TPlayer(TGameWindows& windows) : W(windows) {}
+
+    // Clicks a control with the mouse. Message boxes that open are read and
+    // answered with OK; the picker, when it opens, gets PickerPresses and is then
+    // closed with its close box.
+    void Click(QWidget* control);
+    void Press(const QString& objectName); // a control of the game window
+
+    // Builds an expression by pressing number panels and keys, e.g. "(1+3)*(2+4)".
+    void Enter(const QString& expression);
+
+    // "由我出题": opens the picker, presses the given numbers and closes it.
+    void Pick(const QList<int>& numbers);
+
+    // Captions pressed in the picker the next time it opens ("←" for backspace).
+    QStringList PickerPresses;
+    // Every box answered so far: its text and its object name.
+    QStringList Messages;
+    QStringList BoxNames;
+
+private:
+    void AnswerModal();
+    QAbstractButton* PickerButton(const QString& caption) const;
+
+    TGameWindows& W;
+};
+
+// A solution of a puzzle the player works out with pencil and paper: an exact
+// search over every bracketing and operator choice. Empty when there is none.
+QString SolutionFor(const std::array<int, 4>& numbers);
+// A fully bracketed expression over the four numbers that does not make 24.
+QString NonSolutionFor(const std::array<int, 4>& numbers);
+
+// The whole numbers of an answer, as the player reads them.
+QList<int> WholeNumbers(const QString& answer);
+
+// Drops the offscreen platform's complaint that it cannot size message boxes,
+// which every box would otherwise add to the test log.
+void IgnorePlatformNoise();
+
+// The program's own application object, so that errors escaping a handler reach
+// the default error report, as in the game.
+#define NUMUI_TEST_MAIN(TestClass)                                                                 \
+    int main(int argc, char** argv) {                                                              \
+        TApplication app(argc, argv);                                                              \
+        TApplication::SetTitle(QStringLiteral("晴棠算24点"));                                      \
+        TestClass test;                                                                            \
+        return QTest::qExec(&test, argc, argv);                                                    \
+    }

@@ -1,0 +1,28 @@
+#include "game/uistyle.h"
+
+#include <QToolButton>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace ui {
+
+QFont PixelFont(int pixels) {
+    QFont font;
+    font.setFamilies({u"MS Sans Serif"_s, u"WenQuanYi Micro Hei"_s, u"Noto Sans CJK SC"_s});
+    font.setPixelSize(pixels);
+    return font;
+}
+
+QToolButton* MakeSpeedButton(QWidget* parent, const QString& name, const QString& caption,
+                             const QRect& rect, int fontPixels) {
+    auto* button = new QToolButton(parent);
+    button->setObjectName(name);
+    button->setText(caption);
+    button->setGeometry(rect);
+    button->setAutoRaise(true);
+    button->setFocusPolicy(Qt::NoFocus);
+    button->setFont(PixelFont(fontPixels));
+    return button;
+}
+
+} // namespace ui

@@ -1,0 +1,29 @@
+#pragma once
+
+// The look the two windows of the game share: their colours, fonts and flat keys.
+
+#include <QColor>
+#include <QFont>
+#include <QRect>
+#include <QString>
+
+class QToolButton;
+class QWidget;
+
+namespace ui {
+
+inline const QColor MoneyGreen{192, 220, 192};
+inline const QColor Cream{255, 251, 240};
+inline const QColor Red{255, 0, 0};
+inline const QColor Fuchsia{255, 0, 255};
+
+// The windows' font at a height in pixels. The first family is the one the windows
+// were drawn with; where it is missing, a sans font that also carries Chinese
+// glyphs stands in, so the captions never turn into empty boxes.
+QFont PixelFont(int pixels);
+
+// A flat key without keyboard focus, as the operator and number keys are.
+QToolButton* MakeSpeedButton(QWidget* parent, const QString& name, const QString& caption,
+                             const QRect& rect, int fontPixels);
+
+} // namespace ui
