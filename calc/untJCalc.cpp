@@ -230,7 +230,6 @@ std::string Calc(const std::string& formula) {
     TJExpr expr(formula);
     TJStack operators;
     TJStack operands;
-    ArgSlots slots;
     operators.Push("#");
     std::string token = expr.NextToken();
     while (!(token == "#" && operators.Peek() == "#") && !expr.AtEnd) {
@@ -257,6 +256,7 @@ std::string Calc(const std::string& formula) {
                     throw EFormulaError(n == 1 ? ClosingWithoutOpening : CommaOutsideMax);
                 if (n > ArgSlotCount)
                     throw EFormulaError("max( takes at most 20 arguments");
+                ArgSlots slots; // only max( calls pay for the twenty texts
                 for (int slot = 0; slot < n; ++slot)
                     slots[slot] = operands.Pop();
                 operands.Push(MaxOf(slots, n));
