@@ -11,27 +11,25 @@ struct TLogCase {
     std::optional<TStreamFailure> reason;
 };
 
-class ReasonFromLogTest : public testing::TestWithParam<TLogCase> {};
-
-TEST_P(ReasonFromLogTest, NamesTheFailureTheLineReports) {
-    EXPECT_EQ(TStreamSession::ReasonFromLog(QString::fromUtf8(GetParam().line)), GetParam().reason);
-}
-
 // Lines as FFmpeg writes them through libmpv's log.
-INSTANTIATE_TEST_SUITE_P(
-    FfmpegLines, ReasonFromLogTest,
-    testing::Values(
-        TLogCase{"tcp: Connection to tcp://127.0.0.1:1?timeout=0 failed: Connection refused",
-                 TStreamFailure::ConnectionRefused},
-        TLogCase{"tcp: Failed to resolve hostname tv.example.org: Name or service not known",
-                 TStreamFailure::HostNotFound},
-        TLogCase{
-            "tcp: Failed to resolve hostname tv.example.org: Temporary failure in name resolution",
-            TStreamFailure::HostNotFound},
-        TLogCase{"tcp: Error reading packet header: -110 (Connection timed out)",
-                 TStreamFailure::NoResponse},
-        TLogCase{"Could not set AVOption icy='1'", std::nullopt},
-        TLogCase{"h264: concealing 140 DC, 140 AC, 140 MV errors in I frame", std::nullopt}));
+const TLogCase LogCases[] = {
+    {"tcp: Connection to tcp://127.0.0.1:1?timeout=0 failed: Connection refused",
+     TStreamFailure::ConnectionRefused},
+    {"tcp: Failed to resolve hostname tv.example.org: Name or service not known",
+     TStreamFailure::HostNotFound},
+    {"tcp: Failed to resolve hostname tv.example.org: Temporary failure in name resolution",
+     TStreamFailure::HostNotFound},
+    {"tcp: Error reading packet header: -110 (Connection timed out)", TStreamFailure::NoResponse},
+    {"Could not set AVOption icy='1'", std::nullopt},
+    {"h264: concealing 140 DC, 140 AC, 140 MV errors in I frame", std::nullopt},
+};
+
+TEST(StreamSessionTest, LogLinesNameTheFailureTheyReport) {
+    for (const TLogCase& c : LogCases) {
+        SCOPED_TRACE(c.line);
+        EXPECT_EQ(TStreamSession::ReasonFromLog(QString::fromUtf8(c.line)), c.reason);
+    }
+}
 
 constexpr qint64 T0 = 1000;
 
@@ -57,39 +55,37 @@ struct TFailCase {
     const char* status;
 };
 
-class FirstLoadFailureTest : public testing::TestWithParam<TFailCase> {};
+const TFailCase FailCases[] = {
+    {"refused", u"rtsp://127.0.0.1:1/x"_s,
+     "tcp: Connection to tcp://127.0.0.1:1 failed: Connection refused", TStreamEnd::Error, 5,
+     "连接被拒绝"},
+    {"unknown host", u"rtsp://tv.example.org/x"_s,
+     "tcp: Failed to resolve hostname tv.example.org: Name or service not known", TStreamEnd::Error,
+     5, "找不到服务器"},
+    {"silent until FFmpeg's timeout", u"rtsp://127.0.0.1:9/x"_s, nullptr, TStreamEnd::Error,
+     TStreamSession::IoTimeoutMs, "服务器无响应"},
+    {"quick failure without a reason", u"rtsp://127.0.0.1:9/x"_s, nullptr, TStreamEnd::Error, 50,
+     "无法播放该频道"},
+    {"ended before any picture", u"rtsp://127.0.0.1:9/x"_s, nullptr, TStreamEnd::EndOfStream, 50,
+     "直播已中断"},
+    {"mmst is not tried again", u"mmst://127.0.0.1:1/x"_s, "Connection refused", TStreamEnd::Error,
+     5, "连接被拒绝"},
+};
 
-TEST_P(FirstLoadFailureTest, GivesUpWithTheReasonInWords) {
-    const TFailCase& c = GetParam();
-    TStreamSession session;
-    session.Start(c.address, T0);
-    if (c.logLine)
-        session.OnLog(QString::fromUtf8(c.logLine));
-    const TStreamAction action = session.OnEnd(c.end, T0 + c.afterMs);
-    EXPECT_EQ(action.kind, TStreamAction::Stop);
-    EXPECT_EQ(session.Status(), TStreamStatus::Failed);
-    EXPECT_EQ(session.StatusText(), QString::fromUtf8(c.status));
-    EXPECT_FALSE(session.Watching());
+TEST(StreamSessionTest, FailedFirstLoadGivesUpWithTheReasonInWords) {
+    for (const TFailCase& c : FailCases) {
+        SCOPED_TRACE(c.name);
+        TStreamSession session;
+        session.Start(c.address, T0);
+        if (c.logLine)
+            session.OnLog(QString::fromUtf8(c.logLine));
+        const TStreamAction action = session.OnEnd(c.end, T0 + c.afterMs);
+        EXPECT_EQ(action.kind, TStreamAction::Stop);
+        EXPECT_EQ(session.Status(), TStreamStatus::Failed);
+        EXPECT_EQ(session.StatusText(), QString::fromUtf8(c.status));
+        EXPECT_FALSE(session.Watching());
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Reasons, FirstLoadFailureTest,
-    testing::Values(TFailCase{"refused", u"rtsp://127.0.0.1:1/x"_s,
-                              "tcp: Connection to tcp://127.0.0.1:1 failed: Connection refused",
-                              TStreamEnd::Error, 5, "连接被拒绝"},
-                    TFailCase{
-                        "unknown_host", u"rtsp://tv.example.org/x"_s,
-                        "tcp: Failed to resolve hostname tv.example.org: Name or service not known",
-                        TStreamEnd::Error, 5, "找不到服务器"},
-                    TFailCase{"silent_until_ffmpeg_timeout", u"rtsp://127.0.0.1:9/x"_s, nullptr,
-                              TStreamEnd::Error, TStreamSession::IoTimeoutMs, "服务器无响应"},
-                    TFailCase{"quick_failure_without_reason", u"rtsp://127.0.0.1:9/x"_s, nullptr,
-                              TStreamEnd::Error, 50, "无法播放该频道"},
-                    TFailCase{"ended_before_any_picture", u"rtsp://127.0.0.1:9/x"_s, nullptr,
-                              TStreamEnd::EndOfStream, 50, "直播已中断"},
-                    TFailCase{"mmst_is_not_tried_again", u"mmst://127.0.0.1:1/x"_s,
-                              "Connection refused", TStreamEnd::Error, 5, "连接被拒绝"}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(StreamSessionTest, MmsIsTriedOnceMoreOverTcpBeforeGivingUp) {
     TStreamSession session;

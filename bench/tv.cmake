@@ -1,0 +1,4 @@
+# Zap time of the viewer's player against the mpv command-line player, both on the
+# loopback RTSP test stream (needs /usr/bin/python3 with GStreamer's RTSP server, and mpv).
+add_executable(tv_bench tv_bench.cpp)
+target_link_libraries(tv_bench PRIVATE tvtestsupport benchmark::benchmark)
