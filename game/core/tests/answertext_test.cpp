@@ -1,10 +1,14 @@
 #include "game/core/answertext.h"
 
+#include "casename.h"
+
 #include <gtest/gtest.h>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
+
+using casename::PrintTo;
 
 struct TCountCase {
     const char* Name;

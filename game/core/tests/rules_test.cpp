@@ -3,6 +3,8 @@
 
 #include "fakeview.h"
 
+#include "casename.h"
+
 #include <gtest/gtest.h>
 
 #include <set>
@@ -11,6 +13,8 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
+
+using casename::PrintTo;
 
 const QString NoPuzzle = u"请先出题！"_s;
 const QString NeedFour = u"需要四个数字才能开始解答!"_s;

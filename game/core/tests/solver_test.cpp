@@ -3,6 +3,8 @@
 
 #include "fakeview.h"
 
+#include "casename.h"
+
 #include <gtest/gtest.h>
 
 #include <numeric>
@@ -11,6 +13,8 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
+
+using casename::PrintTo;
 
 struct TBandCase {
     const char* Name;

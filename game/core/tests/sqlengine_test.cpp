@@ -1,10 +1,14 @@
 #include "game/core/sqlengine.h"
 
+#include "casename.h"
+
 #include <gtest/gtest.h>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
+
+using casename::PrintTo;
 
 struct TLiteralCase {
     const char* Name;
