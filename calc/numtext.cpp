@@ -61,21 +61,21 @@ public:
             Limbs.push_back(static_cast<std::uint32_t>(value));
     }
 
-    void MulAdd(std::uint32_t factor, std::uint32_t addend) {
-        std::uint64_t carry = addend;
+    void MulAdd(std::uint64_t factor, std::uint64_t addend) {
+        TUInt128 carry = addend;
         for (auto& limb : Limbs) {
-            carry += static_cast<std::uint64_t>(limb) * factor;
+            carry += static_cast<TUInt128>(limb) * factor;
             limb = static_cast<std::uint32_t>(carry);
             carry >>= 32;
         }
-        if (carry != 0)
+        for (; carry != 0; carry >>= 32)
             Limbs.push_back(static_cast<std::uint32_t>(carry));
     }
 
     void MulPow5(int n) {
-        for (; n >= 13; n -= 13)
-            MulAdd(1220703125, 0); // 5^13, the largest power of 5 below 2^32
-        MulAdd(static_cast<std::uint32_t>(Pow5[n]), 0);
+        for (; n >= MaxFastPow5; n -= MaxFastPow5)
+            MulAdd(Pow5[MaxFastPow5], 0);
+        MulAdd(Pow5[n], 0);
     }
 
     void ShiftLeft(int bits) {
@@ -96,13 +96,24 @@ public:
             Limbs.push_back(carry);
     }
 
-    void ShiftRightOne() {
-        for (std::size_t i = 0; i < Limbs.size(); ++i) {
-            Limbs[i] >>= 1;
-            if (i + 1 < Limbs.size())
-                Limbs[i] |= Limbs[i + 1] << 31;
-        }
-        Trim();
+    // The value shifted right by shift bits, cut to its low 128 bits.
+    [[nodiscard]] TUInt128 Bits128(int shift) const {
+        const auto first = static_cast<std::size_t>(shift / 32);
+        const int rest = shift % 32;
+        auto limb = [&](std::size_t i) -> TUInt128 { return i < Limbs.size() ? Limbs[i] : 0; };
+        TUInt128 bits = 0;
+        for (std::size_t i = first + 4; i-- > first;)
+            bits = (bits << 32) | limb(i);
+        bits >>= rest;
+        if (rest != 0)
+            bits |= limb(first + 4) << (128 - rest);
+        return bits;
+    }
+
+    [[nodiscard]] TBigNum Times(std::uint64_t factor) const {
+        TBigNum product = *this;
+        product.MulAdd(factor, 0);
+        return product;
     }
 
     [[nodiscard]] int BitLength() const {
@@ -140,22 +151,27 @@ private:
     std::vector<std::uint32_t> Limbs; // least significant first, no zero limbs on top
 };
 
-// Divides num by den when the quotient is known to be below 2^bits (bits <= 64):
-// returns the quotient and compares twice the remainder with den (-1, 0 or 1).
-std::uint64_t DivideSmallQuotient(TBigNum num, TBigNum den, int bits, int& halfCompare) {
-    std::uint64_t quotient = 0;
-    den.ShiftLeft(bits - 1);
-    for (int bit = bits - 1; bit >= 0; --bit) {
-        if (num.Compare(den) >= 0) {
-            num.Subtract(den);
-            quotient |= std::uint64_t{1} << bit;
-        }
-        if (bit > 0)
-            den.ShiftRightOne();
+// Divides num by den when the quotient is known to be below 2^64: returns the
+// quotient and compares twice the remainder with den (-1, 0 or 1).
+std::uint64_t DivideSmallQuotient(const TBigNum& num, const TBigNum& den, int& halfCompare) {
+    // The leading 64 bits of den give an estimate at most a few units off.
+    const int shift = std::max(den.BitLength() - 64, 0);
+    const TUInt128 estimate = num.Bits128(shift) / den.Bits128(shift);
+    auto quotient = static_cast<std::uint64_t>(
+        std::min<TUInt128>(estimate + 1, std::numeric_limits<std::uint64_t>::max()));
+    TBigNum product = den.Times(quotient);
+    while (product.Compare(num) > 0) {
+        product.Subtract(den);
+        --quotient;
     }
-    // den is back to its original value here.
-    num.ShiftLeft(1);
-    halfCompare = num.Compare(den);
+    TBigNum rest = num;
+    rest.Subtract(product);
+    while (rest.Compare(den) >= 0) {
+        rest.Subtract(den);
+        ++quotient;
+    }
+    rest.ShiftLeft(1);
+    halfCompare = rest.Compare(den);
     return quotient;
 }
 
@@ -189,7 +205,7 @@ std::uint64_t ScaleToInteger(std::uint64_t mantissa, int exp2, int exp10) {
     else
         den.ShiftLeft(-shift);
     int half = 0;
-    const std::uint64_t quotient = DivideSmallQuotient(num, den, 60, half);
+    const std::uint64_t quotient = DivideSmallQuotient(num, den, half);
     return quotient + (half >= 0 ? 1 : 0);
 }
 
@@ -361,12 +377,10 @@ long double RoundDecimal(const std::string& text, const TDecimal& number, long l
     TBigNum num(0);
     int taken = 0;
     bool sticky = false;
-    std::uint32_t chunk = 0;
+    std::uint64_t chunk = 0; // up to 19 digits at a time
     int chunkDigits = 0;
     auto flush = [&] {
-        static constexpr std::array<std::uint32_t, 10> Scale = {
-            1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000, 1000000000};
-        num.MulAdd(Scale[chunkDigits], chunk);
+        num.MulAdd(Pow5[chunkDigits] << chunkDigits, chunk);
         chunk = 0;
         chunkDigits = 0;
     };
@@ -380,7 +394,7 @@ long double RoundDecimal(const std::string& text, const TDecimal& number, long l
         }
         chunk = chunk * 10 + static_cast<unsigned>(c - '0');
         ++taken;
-        if (++chunkDigits == 9)
+        if (++chunkDigits == 19)
             flush();
     }
     flush();
@@ -408,7 +422,7 @@ long double RoundDecimal(const std::string& text, const TDecimal& number, long l
             d.ShiftLeft(e);
         else
             n.ShiftLeft(-e);
-        return DivideSmallQuotient(n, d, 64, half);
+        return DivideSmallQuotient(n, d, half);
     };
     int half = 0;
     std::uint64_t q = quotient(exp2, half);

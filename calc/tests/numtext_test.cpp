@@ -145,19 +145,22 @@ const TBadRow BadRows[] = {
 INSTANTIATE_TEST_SUITE_P(Rows, StrToFloatRejects, testing::ValuesIn(BadRows),
                          [](const auto& info) { return std::string(info.param.Name); });
 
-// Random values over the whole range against the standard library's correctly
-// rounded conversions, which differ from ours only on exact ties.
+// Random values against the standard library's correctly rounded conversions,
+// which differ from ours only on exact ties. One value in three is drawn from the
+// whole range, where the exact arithmetic is slow, so the counts stay modest.
+constexpr int RandomCount = 10000;
+
 long double RandomValue(std::mt19937_64& random) {
     std::uniform_int_distribution<int> exponent(-16440, 16380);
     std::uniform_int_distribution<int> nearOne(-60, 60);
-    const int e = random() % 2 == 0 ? nearOne(random) : exponent(random);
+    const int e = random() % 3 != 0 ? nearOne(random) : exponent(random);
     const auto mantissa = static_cast<long double>(random() | (std::uint64_t{1} << 63));
     return std::ldexp(mantissa, e - 63) * (random() % 2 == 0 ? 1 : -1);
 }
 
 TEST(FloatToStr, AgreesWithCorrectlyRoundedScientificDigits) {
     std::mt19937_64 random(20240601);
-    for (int i = 0; i < 20000; ++i) {
+    for (int i = 0; i < RandomCount; ++i) {
         const long double value = RandomValue(random);
         char buffer[64];
         const auto end =
@@ -196,7 +199,7 @@ TEST(FloatToStr, AgreesWithCorrectlyRoundedScientificDigits) {
 
 TEST(StrToFloat, AgreesWithCorrectlyRoundedParsing) {
     std::mt19937_64 random(20240602);
-    for (int i = 0; i < 20000; ++i) {
+    for (int i = 0; i < RandomCount; ++i) {
         // Up to 40 digits with a point somewhere and an exponent over the whole range.
         std::string text;
         const int digits = 1 + static_cast<int>(random() % 40);
@@ -207,7 +210,7 @@ TEST(StrToFloat, AgreesWithCorrectlyRoundedParsing) {
             text += static_cast<char>('0' + random() % 10);
         }
         const int exponent = static_cast<int>(random() % 9900) - 4950;
-        text += 'E' + std::to_string(random() % 3 == 0 ? exponent % 40 : exponent);
+        text += 'E' + std::to_string(random() % 3 != 0 ? exponent % 40 : exponent);
         long double expected = 0;
         const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), expected);
         if (error != std::errc())
@@ -219,7 +222,7 @@ TEST(StrToFloat, AgreesWithCorrectlyRoundedParsing) {
 
 TEST(NumberText, RenderingReadsBackToTheSameText) {
     std::mt19937_64 random(20240603);
-    for (int i = 0; i < 20000; ++i) {
+    for (int i = 0; i < RandomCount; ++i) {
         const std::string text = FloatToStr(RandomValue(random));
         ASSERT_EQ(FloatToStr(StrToFloat(text)), text);
     }
