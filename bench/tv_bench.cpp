@@ -9,10 +9,11 @@
 #include "tv/tests/testserver.h"
 
 #include <QApplication>
-#include <QDeadlineTimer>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QTimer>
 
 #include <benchmark/benchmark.h>
 
@@ -37,10 +38,9 @@ double Median(std::vector<double> v) {
 
 // Lets the server drop the session of the zap before and settle.
 void Settle() {
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < 300)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    QEventLoop loop;
+    QTimer::singleShot(300, &loop, &QEventLoop::quit);
+    loop.exec();
 }
 
 void BM_ZapViewdial(benchmark::State& state) {
@@ -48,17 +48,18 @@ void BM_ZapViewdial(benchmark::State& state) {
     player.resize(441, 329);
     player.show();
     for (auto _ : state) {
+        QEventLoop loop;
         bool shown = false;
         const auto connection = QObject::connect(&player, &TMediaPlayer::frameRendered, [&] {
             shown = player.Status() == TStreamStatus::Playing;
+            if (shown)
+                loop.quit();
         });
+        QTimer::singleShot(10000, &loop, &QEventLoop::quit);
         QElapsedTimer zap;
         zap.start();
         player.setURL(g_server->Url());
-        const QDeadlineTimer deadline(10000);
-        while (!shown && !deadline.hasExpired())
-            QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents,
-                                            5);
+        loop.exec();
         const double ms = zap.nsecsElapsed() / 1e6;
         QObject::disconnect(connection);
         if (!shown) {

@@ -170,9 +170,15 @@ void TMediaPlayer::CreateEngine() {
         {"osc", "no"},
         {"vo", "libmpv"},
         {"idle", "yes"},
+        // mpv hands each frame over when it is due instead of having the render call
+        // wait for that moment on the window's thread.
+        {"video-timing-offset", "0"},
         {"audio-client-name", "viewdial"},
-        // Stream probing is most of the time it takes to switch channels: a live
-        // station states its codecs up front, so a fifth of a second of looking is plenty.
+        // Stream probing is most of the time it takes to switch channels. A live
+        // station lists its streams and codecs up front (RTSP in its session
+        // description, MMS in its ASF header), so FFmpeg looks into the data only when
+        // the header names no stream, and then for a fifth of a second at most.
+        {"demuxer-lavf-probe-info", "nostreams"},
         {"demuxer-lavf-analyzeduration", "0.2"},
         {"demuxer-lavf-o", demuxerOptions.constData()},
         {"stream-lavf-o", streamOptions.constData()},
@@ -405,10 +411,12 @@ void TMediaPlayer::RenderFrame() {
     int size[2] = {m_frame.width(), m_frame.height()};
     char format[] = "bgr0"; // byte order of QImage::Format_RGB32 on a little-endian machine
     std::size_t stride = std::size_t(m_frame.bytesPerLine());
+    int blockForTargetTime = 0;
     mpv_render_param params[] = {{MPV_RENDER_PARAM_SW_SIZE, size},
                                  {MPV_RENDER_PARAM_SW_FORMAT, format},
                                  {MPV_RENDER_PARAM_SW_STRIDE, &stride},
                                  {MPV_RENDER_PARAM_SW_POINTER, m_frame.bits()},
+                                 {MPV_RENDER_PARAM_BLOCK_FOR_TARGET_TIME, &blockForTargetTime},
                                  {MPV_RENDER_PARAM_INVALID, nullptr}};
     if (mpv_render_context_render(m_render, params) < 0)
         return;

@@ -6,10 +6,13 @@
 #include "tv/mediaplayer.h"
 #include "tv/tests/testserver.h"
 
+#include <QAbstractButton>
 #include <QCursor>
+#include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QSlider>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -68,6 +71,8 @@ private slots:
     void addressReachesThePlayerUnchanged_data();
     void addressReachesThePlayerUnchanged();
     void menuOpensAtTheCursor();
+    void playerGoesFullScreenAndBack();
+    void everyControlHasAnAccessibleName();
     void refusedAddressIsReportedAfterTheSwap_data();
     void refusedAddressIsReportedAfterTheSwap();
 
@@ -321,6 +326,41 @@ void TMainFrmTest::menuOpensAtTheCursor() {
     QTRY_VERIFY(m_frm->StartPopupMenu->isVisible());
     QCOMPARE(m_frm->StartPopupMenu->pos(), where);
     m_frm->StartPopupMenu->close();
+}
+
+void TMainFrmTest::playerGoesFullScreenAndBack() {
+    Choose(u"N4"_s);
+    TMediaPlayer* wmp = m_frm->WMP;
+    QTest::keyClick(wmp, Qt::Key_F11);
+    QVERIFY(wmp->IsFullScreen());
+    QTest::keyClick(wmp, Qt::Key_Escape);
+    QVERIFY(!wmp->IsFullScreen());
+    QCOMPARE(wmp->parentWidget(), m_frm.get());
+    QCOMPARE(wmp->geometry(), QRect(8, 70, 441, 329));
+    QVERIFY(wmp->isVisible());
+    // Esc does nothing while the player is in the window.
+    QTest::keyClick(wmp, Qt::Key_Escape);
+    QVERIFY(!wmp->IsFullScreen());
+    QTest::mouseDClick(wmp, Qt::LeftButton, {}, QPoint(100, 100));
+    QVERIFY(wmp->IsFullScreen());
+    QTest::mouseDClick(wmp, Qt::LeftButton, {}, QPoint(100, 100));
+    QVERIFY(!wmp->IsFullScreen());
+    QCOMPARE(wmp->geometry(), QRect(8, 70, 441, 329));
+}
+
+void TMainFrmTest::everyControlHasAnAccessibleName() {
+    QList<QWidget*> controls{m_frm->StarSB, m_frm->Memo1, m_frm->WMP};
+    for (QAbstractButton* button : m_frm->WMP->findChildren<QAbstractButton*>()) {
+        QVERIFY2(button->focusPolicy() & Qt::TabFocus, qPrintable(button->objectName()));
+        controls << button;
+    }
+    for (QSlider* slider : m_frm->WMP->findChildren<QSlider*>())
+        controls << slider;
+    for (QLabel* label : m_frm->WMP->findChildren<QLabel*>())
+        controls << label;
+    QCOMPARE(controls.size(), 3 + 4 + 1 + 1);
+    for (QWidget* control : controls)
+        QVERIFY2(!control->accessibleName().isEmpty(), qPrintable(control->objectName()));
 }
 
 void TMainFrmTest::refusedAddressIsReportedAfterTheSwap_data() {

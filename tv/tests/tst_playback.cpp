@@ -8,6 +8,7 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
+#include <QToolButton>
 
 #include <memory>
 #include <vector>
@@ -59,6 +60,7 @@ private slots:
     void namesWhyAChannelFails();
     void muteServerIsNotResponding();
     void reopensAStreamWhoseServerRestarts();
+    void controlsDriveThePlayer();
     void fiftyRapidSwitchesEndCleanly();
     void closingWhileConnectingEndsAtOnce();
 
@@ -146,6 +148,34 @@ void TPlaybackTest::reopensAStreamWhoseServerRestarts() {
     QVERIFY(m_server.Start(port));
     QTRY_VERIFY_WITH_TIMEOUT(frames > 10, 30000);
     QTRY_COMPARE(player->StatusText(), u"正在播放"_s);
+}
+
+void TPlaybackTest::controlsDriveThePlayer() {
+    auto player = NewPlayer();
+    player->setURL(m_server.Url());
+    QTRY_COMPARE_WITH_TIMEOUT(player->StatusText(), u"正在播放"_s, 10000);
+    auto* play = player->findChild<QToolButton*>(u"PlayBtn"_s);
+    auto* stop = player->findChild<QToolButton*>(u"StopBtn"_s);
+    auto* mute = player->findChild<QToolButton*>(u"MuteBtn"_s);
+
+    QTest::mouseClick(play, Qt::LeftButton);
+    QTRY_COMPARE(player->StatusText(), u"已暂停"_s);
+    QCOMPARE(play->accessibleName(), u"播放"_s);
+    QTest::mouseClick(play, Qt::LeftButton);
+    QTRY_COMPARE(player->StatusText(), u"正在播放"_s);
+
+    QTest::mouseClick(mute, Qt::LeftButton);
+    QTRY_COMPARE(mute->accessibleName(), u"取消静音"_s);
+    QVERIFY(mute->isChecked());
+
+    QTest::mouseClick(stop, Qt::LeftButton);
+    QCOMPARE(player->StatusText(), u"已停止"_s);
+    QTest::qWait(500);
+    QCOMPARE(player->StatusText(), u"已停止"_s);
+    // Play after stop opens the same address again.
+    QTest::mouseClick(play, Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(player->StatusText(), u"正在播放"_s, 10000);
+    QCOMPARE(player->URL(), m_server.Url());
 }
 
 void TPlaybackTest::fiftyRapidSwitchesEndCleanly() {
