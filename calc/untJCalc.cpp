@@ -1,5 +1,6 @@
 #include "calc/untJCalc.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -56,7 +57,7 @@ std::string TJStack::Pop() {
 
 TJExpr::TJExpr(const std::string& formula) : Position(1), ExprLength(0), AtEnd(false) {
     // Positions are 32-bit; a longer text is no formula anyone writes.
-    if (formula.size() >= static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()))
+    if (formula.size() >= static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max() - 1))
         throw EFormulaError("Formula too long");
     ExprText.reserve(formula.size() + 1);
     for (const char c : formula)
@@ -143,14 +144,21 @@ bool ContinuesToken(std::string_view token, std::string_view next) {
         return true;
     if (next.size() == 1 && IsNumberChar(token.back()) && IsNumberChar(next[0]))
         return true;
+    // The tokenizer asks once per character; the joined text of at most four
+    // characters stays on the stack.
     const std::size_t length = token.size() + next.size();
     if (length > MaxCall.size())
         return false;
     char joined[4];
-    token.copy(joined, token.size());
-    next.copy(joined + token.size(), next.size());
+    std::copy(token.begin(), token.end(), joined);
+    std::copy(next.begin(), next.end(), joined + token.size());
     const std::string_view text(joined, length);
-    return text == ">=" || text == "<=" || text == "<>" || MaxCall.find(text) != MaxCall.npos;
+    if (length == 2 && (text == ">=" || text == "<=" || text == "<>"))
+        return true;
+    // The characters of "max(" are all different, so the first one fixes where the
+    // text would have to start.
+    const std::size_t start = MaxCall.find(joined[0]);
+    return start != MaxCall.npos && MaxCall.substr(start, length) == text;
 }
 
 std::string ApplyOperator(std::string_view op, const std::string& left, const std::string& right) {
