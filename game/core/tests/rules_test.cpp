@@ -127,6 +127,15 @@ TEST_F(Game, RangeSwitchKeepsTheNumbersOnShow) {
     EXPECT_EQ(view.Calls(u"ShowNumbers"_s).size(), 1);
 }
 
+TEST_F(Game, DealingDrawsFromTheProgramsOneGenerator) {
+    game.Random().seed(2024);
+    game.StartBtnClick();
+    const auto first = state.Numbers;
+    game.Random().seed(2024);
+    game.StartBtnClick();
+    EXPECT_EQ(state.Numbers, first);
+}
+
 TEST_F(Game, RandomizeSeedsFromTheClock) {
     game.Randomize();
     const auto first = game.Random()();
