@@ -176,9 +176,7 @@ void TNumFrm::CreateControls() {
     ChangeSB->setAccessibleName(ChangeSB->text());
     ChangeSB->setCursor(Qt::PointingHandCursor);
     ChangeSB->setToolTip(u"出题范围在(1-9)与(1-13)之间切换"_s);
-    QPalette fuchsia = ChangeSB->palette();
-    fuchsia.setColor(QPalette::ButtonText, ui::Fuchsia);
-    ChangeSB->setPalette(fuchsia);
+    ui::SetTextColour(ChangeSB, QPalette::ButtonText, ui::Fuchsia);
     connect(ChangeSB, &QToolButton::clicked, this, &TNumFrm::ChangeSBClick);
 
     PCBtn = MakeButton(this, u"PCBtn"_s, u"放弃,看答案"_s, {240, 200, 81, 25});
@@ -197,13 +195,13 @@ void TNumFrm::CreateControls() {
 
     QPalette cream = palette();
     cream.setColor(QPalette::Window, ui::Cream);
-    cream.setColor(QPalette::WindowText, ui::Red);
     for (std::size_t i = 0; i < Num.size(); ++i) {
         auto* panel = new TClickPanel(this);
         panel->setObjectName(u"Num%1"_s.arg(i));
         panel->setGeometry(NumLefts[i], 64, 57, 41);
         panel->setAutoFillBackground(true);
         panel->setPalette(cream);
+        ui::SetTextColour(panel, QPalette::WindowText, ui::Red);
         panel->setFont(ui::PixelFont(32));
         connect(panel, &TClickPanel::clicked, this, [this, panel] { SpeedButton1Click(panel); });
         Num[i] = panel;
@@ -321,10 +319,8 @@ void TNumFrm::SetOKEnabled(bool enabled) {
 }
 
 void TNumFrm::SetDealPending(bool pending) {
-    QPalette palette = StartBtn->palette();
-    palette.setColor(QPalette::ButtonText,
-                     pending ? ui::Red : QApplication::palette().color(QPalette::WindowText));
-    StartBtn->setPalette(palette);
+    ui::SetTextColour(StartBtn, QPalette::ButtonText,
+                      pending ? ui::Red : QApplication::palette().color(QPalette::WindowText));
 }
 
 void TNumFrm::SetMemoLines(const QStringList& lines) {

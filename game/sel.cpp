@@ -34,9 +34,7 @@ TSelFrm::TSelFrm(TNumGame& game, QWidget* parent) : QDialog(parent), FGame(game)
         auto* button = ui::MakeSpeedButton(this, u"SpeedButton%1"_s.arg(i + 1), caption,
                                            {Lefts[i], 8, 33, 33}, 32);
         button->setAccessibleName(backspace ? u"backspace"_s : caption);
-        QPalette text = button->palette();
-        text.setColor(QPalette::ButtonText, backspace ? ui::Fuchsia : ui::Red);
-        button->setPalette(text);
+        ui::SetTextColour(button, QPalette::ButtonText, backspace ? ui::Fuchsia : ui::Red);
         if (backspace)
             connect(button, &QToolButton::clicked, this, &TSelFrm::SpeedButton14Click);
         else

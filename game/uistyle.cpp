@@ -13,6 +13,13 @@ QFont PixelFont(int pixels) {
     return font;
 }
 
+void SetTextColour(QWidget* control, QPalette::ColorRole role, const QColor& colour) {
+    QPalette palette = control->palette();
+    palette.setColor(QPalette::Active, role, colour);
+    palette.setColor(QPalette::Inactive, role, colour);
+    control->setPalette(palette);
+}
+
 QToolButton* MakeSpeedButton(QWidget* parent, const QString& name, const QString& caption,
                              const QRect& rect, int fontPixels) {
     auto* button = new QToolButton(parent);

@@ -4,6 +4,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <QPalette>
 #include <QRect>
 #include <QString>
 
@@ -21,6 +22,9 @@ inline const QColor Fuchsia{255, 0, 255};
 // were drawn with; where it is missing, a sans font that also carries Chinese
 // glyphs stands in, so the captions never turn into empty boxes.
 QFont PixelFont(int pixels);
+
+// Colours a control's caption; a disabled control keeps the greyed caption.
+void SetTextColour(QWidget* control, QPalette::ColorRole role, const QColor& colour);
 
 // A flat key without keyboard focus, as the operator and number keys are.
 QToolButton* MakeSpeedButton(QWidget* parent, const QString& name, const QString& caption,

@@ -20,6 +20,29 @@ TGameWindows::TGameWindows() : SelFrm(NumFrm.Game(), &NumFrm) {
     NumFrm.show();
 }
 
+void TGameTestCase::NewWindows() {
+    P.reset();
+    W.reset();
+    W = std::make_unique<TGameWindows>();
+    P = std::make_unique<TPlayer>(*W);
+}
+
+void TGameTestCase::initTestCase() {
+    IgnorePlatformNoise();
+}
+
+void TGameTestCase::init() {
+    NewWindows();
+}
+
+void TGameTestCase::cleanup() {
+    QVERIFY(!QApplication::activeModalWidget());
+    QVERIFY(W->SelFrm.isHidden());
+    P.reset();
+    W.reset();
+    QVERIFY(QApplication::topLevelWidgets().isEmpty());
+}
+
 void TPlayer::Click(QWidget* control) {
     QTimer watcher;
     watcher.setInterval(0);

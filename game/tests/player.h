@@ -7,11 +7,12 @@
 #include "game/sel.h"
 
 #include <QList>
+#include <QObject>
 #include <QString>
 #include <QStringList>
 
 #include <array>
-#include <optional>
+#include <memory>
 
 class QAbstractButton;
 
@@ -49,6 +50,23 @@ private:
     QAbstractButton* PickerButton(const QString& caption) const;
 
     TGameWindows& W;
+};
+
+// The fixture of the window tests: fresh windows and a fresh player for every
+// test, and no window left open after it.
+class TGameTestCase : public QObject {
+    Q_OBJECT
+protected:
+    void NewWindows();
+    TGameState& State() { return W->NumFrm.Game().State(); }
+
+    std::unique_ptr<TGameWindows> W;
+    std::unique_ptr<TPlayer> P;
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
 };
 
 // A solution of a puzzle the player works out with pencil and paper: an exact

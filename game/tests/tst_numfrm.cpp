@@ -66,14 +66,10 @@ QString CaptionOf(const QWidget* w) {
 
 } // namespace
 
-class TestNumFrm : public QObject {
+class TestNumFrm : public TGameTestCase {
     Q_OBJECT
 
-    std::unique_ptr<TGameWindows> W;
-    std::unique_ptr<TPlayer> P;
-
     TNumFrm& Frm() { return W->NumFrm; }
-    TGameState& State() { return W->NumFrm.Game().State(); }
     QStringList MemoLines() { return Frm().Memo2->toPlainText().split(u'\n'); }
 
     // Deals in fresh windows, one seed after another, until the first deal shows
@@ -89,25 +85,7 @@ class TestNumFrm : public QObject {
         QFAIL("no such deal");
     }
 
-    void NewWindows() {
-        P.reset();
-        W.reset();
-        W = std::make_unique<TGameWindows>();
-        P = std::make_unique<TPlayer>(*W);
-    }
-
 private slots:
-    void initTestCase() { IgnorePlatformNoise(); }
-
-    void init() { NewWindows(); }
-
-    void cleanup() {
-        QVERIFY(!QApplication::activeModalWidget());
-        P.reset();
-        W.reset();
-        QVERIFY(QApplication::topLevelWidgets().isEmpty());
-    }
-
     void window() {
         QCOMPARE(Frm().windowTitle(), u"晴棠算24点 1.1"_s);
         QCOMPARE(Frm().geometry(), QRect(149, 90, 489, 427));

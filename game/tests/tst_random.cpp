@@ -15,11 +15,9 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-#ifndef NUMUI_RANDOM_PRESSES
-#define NUMUI_RANDOM_PRESSES 20000
-#endif
-
 namespace {
+
+constexpr int Presses = 20000;
 
 // What the player knows of the pending marks, kept from what each press does.
 struct TMarks {
@@ -96,7 +94,7 @@ private slots:
 
         TMarks marks;
         int verdicts = 0;
-        for (int press = 0; press < NUMUI_RANDOM_PRESSES; ++press) {
+        for (int press = 0; press < Presses; ++press) {
             QWidget* control = nextControl();
             const TGameState& state = game.State();
             const bool pending = marks.Deal || marks.Pick;
@@ -145,7 +143,7 @@ private slots:
             QVERIFY2(QApplication::activeModalWidget() == nullptr, qPrintable(where));
         }
         qInfo("%d presses, %d answers judged, %d dealt puzzles counted, %lld boxes answered",
-              NUMUI_RANDOM_PRESSES, verdicts, marks.Counted, qlonglong(player.Messages.size()));
+              Presses, verdicts, marks.Counted, qlonglong(player.Messages.size()));
         QVERIFY(verdicts > 0);
     }
 };
