@@ -1,6 +1,7 @@
 #include "game/core/sqlengine.h"
 
 #include "calc/numtext.h"
+#include "game/core/answertext.h"
 
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -34,11 +35,8 @@ QString DataSourceOf(const QString& connectionString) {
 
 std::atomic<int> ConnectionsMade{0};
 
-bool IsAsciiDigit(QChar c) {
-    return c >= u'0' && c <= u'9';
-}
 bool IsHexDigit(QChar c) {
-    return IsAsciiDigit(c) || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
+    return answertext::IsDigit(c) || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
 }
 bool IsIdentifierChar(QChar c) {
     return c.unicode() >= 0x80 || c.isLetterOrNumber() || c == u'_' || c == u'$';
@@ -60,6 +58,11 @@ qsizetype SkipQuoted(const QString& sql, qsizetype i, QChar close) {
     return i;
 }
 
+// A comment runs to its closing text, found at found (closeLength long), or to the end.
+qsizetype EndOfComment(const QString& sql, qsizetype found, qsizetype closeLength) {
+    return found < 0 ? sql.size() : found + closeLength;
+}
+
 qsizetype SkipWhile(const QString& sql, qsizetype i, bool (*pred)(QChar)) {
     while (i < sql.size() && pred(sql[i]))
         ++i;
@@ -69,7 +72,7 @@ qsizetype SkipWhile(const QString& sql, qsizetype i, bool (*pred)(QChar)) {
 // Index of the first character no answer can hold, or -1.
 qsizetype FirstRefused(const QString& text) {
     for (qsizetype i = 0; i < text.size(); ++i) {
-        if (!IsAsciiDigit(text[i]) && !QStringView(u"+-*/(). ").contains(text[i]))
+        if (!answertext::IsDigit(text[i]) && !QStringView(u"+-*/(). ").contains(text[i]))
             return i;
     }
     return -1;
@@ -185,31 +188,31 @@ QString RealLiterals(const QString& sql) {
         else if (c == u'[')
             end = SkipQuoted(sql, i, u']');
         else if (c == u'-' && next == u'-')
-            end = sql.indexOf(u'\n', i) < 0 ? sql.size() : sql.indexOf(u'\n', i);
+            end = EndOfComment(sql, sql.indexOf(u'\n', i), 0);
         else if (c == u'/' && next == u'*')
-            end = sql.indexOf(u"*/"_s, i + 2) < 0 ? sql.size() : sql.indexOf(u"*/"_s, i + 2) + 2;
+            end = EndOfComment(sql, sql.indexOf(u"*/"_s, i + 2), 2);
         else if (c == u'?')
-            end = SkipWhile(sql, i + 1, IsAsciiDigit);
+            end = SkipWhile(sql, i + 1, answertext::IsDigit);
         else if ((c == u':' || c == u'@' || c == u'$') && IsIdentifierChar(next))
             end = SkipWhile(sql, i + 1, IsIdentifierChar);
-        else if (IsIdentifierChar(c) && !IsAsciiDigit(c))
+        else if (IsIdentifierChar(c) && !answertext::IsDigit(c))
             end = SkipWhile(sql, i, IsIdentifierChar);
         else if (c == u'0' && (next == u'x' || next == u'X') && i + 2 < sql.size() &&
                  IsHexDigit(sql[i + 2]))
             end = SkipWhile(sql, i + 2, IsHexDigit);
-        else if (IsAsciiDigit(c) || (c == u'.' && IsAsciiDigit(next))) {
-            end = SkipWhile(sql, i, IsAsciiDigit);
+        else if (answertext::IsDigit(c) || (c == u'.' && answertext::IsDigit(next))) {
+            end = SkipWhile(sql, i, answertext::IsDigit);
             makeReal = end > i;
             if (end < sql.size() && sql[end] == u'.') {
-                end = SkipWhile(sql, end + 1, IsAsciiDigit);
+                end = SkipWhile(sql, end + 1, answertext::IsDigit);
                 makeReal = false;
             }
             if (end < sql.size() && (sql[end] == u'e' || sql[end] == u'E')) {
                 qsizetype digits = end + 1;
                 if (digits < sql.size() && (sql[digits] == u'+' || sql[digits] == u'-'))
                     ++digits;
-                if (digits < sql.size() && IsAsciiDigit(sql[digits])) {
-                    end = SkipWhile(sql, digits, IsAsciiDigit);
+                if (digits < sql.size() && answertext::IsDigit(sql[digits])) {
+                    end = SkipWhile(sql, digits, answertext::IsDigit);
                     makeReal = false;
                 }
             }
