@@ -13,6 +13,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSvgRenderer>
+#include <QTextDocument>
 #include <QToolButton>
 
 #include <algorithm>
@@ -191,6 +192,8 @@ void TNumFrm::CreateControls() {
     Memo2->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     Memo2->setTabChangesFocus(true);
     Memo2->setFont(ui::PixelFont(13));
+    // A narrow inner margin, so that each instruction line fits on one line.
+    Memo2->document()->setDocumentMargin(2);
     SetMemoLines(InstructionLines);
 
     QPalette cream = palette();

@@ -11,6 +11,8 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <QToolButton>
 
 #include <memory>
@@ -97,6 +99,9 @@ private slots:
                  QStringList({u"游戏说明："_s, u"机选或自选四个数字（1-9）或者（1-13），通"_s,
                               u"过+，-，X，/和（）的运算得出最后结果24即"_s,
                               u"为胜利，如果无解并最终确认也为胜利。"_s}));
+        QVERIFY(QTest::qWaitForWindowExposed(&Frm()));
+        for (QTextBlock line = Frm().Memo2->document()->begin(); line.isValid(); line = line.next())
+            QVERIFY2(line.layout()->lineCount() == 1, qPrintable(line.text()));
         QVERIFY(!Frm().Memo2->isReadOnly());
         QCOMPARE(Frm().Memo2->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
         QCOMPARE(Frm().Memo2->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
