@@ -13,8 +13,8 @@
 #include <mpv/render.h>
 
 #include <clocale>
-#include <cstdlib>
 #include <cstring>
+#include <new>
 #include <utility>
 
 using namespace Qt::Literals::StringLiterals;
@@ -63,7 +63,7 @@ std::int64_t EntryIdOf(const mpv_node& result) {
 }
 
 void FreeAligned(void* data) {
-    std::free(data);
+    ::operator delete[](data, std::align_val_t{StrideAlign});
 }
 
 } // namespace
@@ -402,9 +402,8 @@ void TMediaPlayer::RenderFrame() {
     if (m_frame.size() != m_videoSize || !m_frame.isDetached()) {
         const qsizetype stride =
             (qsizetype(m_videoSize.width()) * 4 + StrideAlign - 1) / StrideAlign * StrideAlign;
-        void* pixels = std::aligned_alloc(StrideAlign, std::size_t(stride) * m_videoSize.height());
-        if (!pixels)
-            return;
+        void* pixels = ::operator new[](std::size_t(stride) * m_videoSize.height(),
+                                        std::align_val_t{StrideAlign});
         m_frame = QImage(static_cast<uchar*>(pixels), m_videoSize.width(), m_videoSize.height(),
                          stride, QImage::Format_RGB32, &FreeAligned, pixels);
     }

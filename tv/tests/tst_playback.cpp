@@ -58,6 +58,7 @@ private slots:
     void rendersTheStreamsPictures();
     void namesWhyAChannelFails_data();
     void namesWhyAChannelFails();
+    void muteServerIsNotResponding_data();
     void muteServerIsNotResponding();
     void reopensAStreamWhoseServerRestarts();
     void controlsDriveThePlayer();
@@ -126,10 +127,19 @@ void TPlaybackTest::namesWhyAChannelFails() {
     QCOMPARE(player->Status(), TStreamStatus::Failed);
 }
 
+void TPlaybackTest::muteServerIsNotResponding_data() {
+    QTest::addColumn<QString>("scheme");
+    QTest::newRow("rtsp, FFmpeg's timeout") << u"rtsp"_s;
+    QTest::newRow("mmst, FFmpeg's read timeout") << u"mmst"_s;
+    // Over HTTP and then over TCP: the first-picture watchdog ends it.
+    QTest::newRow("mms, the watchdog") << u"mms"_s;
+}
+
 void TPlaybackTest::muteServerIsNotResponding() {
+    QFETCH(QString, scheme);
     TMuteServer mute;
     auto player = NewPlayer();
-    player->setURL(u"rtsp://127.0.0.1:%1/live"_s.arg(mute.serverPort()));
+    player->setURL(u"%1://127.0.0.1:%2/live"_s.arg(scheme).arg(mute.serverPort()));
     QTRY_COMPARE_WITH_TIMEOUT(player->StatusText(), u"服务器无响应"_s, 20000);
 }
 
