@@ -4,7 +4,7 @@
 Serves a test picture (H.264, 320x240, 25 frames a second) with a test tone
 (A-law) at rtsp://127.0.0.1:PORT/test. Every client gets a pipeline of its own, so a
 stream always starts on a key frame. Prints "READY <port>" once it listens; port 0
-picks a free one.
+picks a free one. Ends when its standard input closes.
 """
 import sys
 
@@ -38,7 +38,12 @@ def main():
         print("FAILED", flush=True)
         return 1
     print("READY", server.get_bound_port(), flush=True)
-    GLib.MainLoop().run()
+    loop = GLib.MainLoop()
+    # The test that started the server holds its standard input open; when that test
+    # ends, however it ends, the input closes and the server goes with it.
+    GLib.io_add_watch(sys.stdin.fileno(), GLib.IO_IN | GLib.IO_HUP | GLib.IO_ERR,
+                      lambda *_: loop.quit())
+    loop.run()
     return 0
 
 
