@@ -38,29 +38,6 @@ INSTANTIATE_TEST_SUITE_P(
                     TCountCase{"FiveNumbers", u"1+1+10+13+2"_s, u"1"_s, 5, 2}),
     [](const auto& info) { return info.param.Name; });
 
-struct TRemoveCase {
-    const char* Name;
-    QString Before;
-    QString After;
-};
-
-class RemoveLastEntry : public testing::TestWithParam<TRemoveCase> {};
-
-TEST_P(RemoveLastEntry, RemovesOneOperatorOrOneWholeNumber) {
-    QString answer = GetParam().Before;
-    answertext::RemoveLastEntry(answer);
-    EXPECT_EQ(answer, GetParam().After);
-}
-
-INSTANTIATE_TEST_SUITE_P(Answers, RemoveLastEntry,
-                         testing::Values(TRemoveCase{"TwoDigitNumber", u"1+13"_s, u"1+"_s},
-                                         TRemoveCase{"Operator", u"13+"_s, u"13"_s},
-                                         TRemoveCase{"OneDigitAfterParen", u"(1"_s, u"("_s},
-                                         TRemoveCase{"Empty", u""_s, u""_s},
-                                         TRemoveCase{"WholeAnswerIsOneNumber", u"12"_s, u""_s},
-                                         TRemoveCase{"SingleDigitAlone", u"7"_s, u""_s}),
-                         [](const auto& info) { return info.param.Name; });
-
 TEST(IsNumberPress, CaptionsOneToThirteenAreNumbersOperatorsAreNot) {
     for (int n = 1; n <= 13; ++n)
         EXPECT_TRUE(answertext::IsNumberPress(QString::number(n))) << n;
