@@ -2,6 +2,7 @@
 
 #include "common/appshell.h"
 #include "game/uistyle.h"
+#include "header/makerheader.h"
 
 #include <QCloseEvent>
 #include <QDialog>
@@ -164,6 +165,8 @@ void TNumFrm::CreateControls() {
     }
     connect(SpeedButtons[6], &QToolButton::clicked, this, &TNumFrm::SpeedButton7Click);
 
+    FHeader = new TMakerHeader(this, TMakerHeader::TPlacement::Number, FGame.Random());
+
     StatusImage = new TImage(this);
     StatusImage->setObjectName(u"StatusImage"_s);
     StatusImage->setGeometry(232, 8, 2048, 32);
@@ -238,6 +241,7 @@ void TNumFrm::CreateControls() {
 void TNumFrm::FormCreate() {
     FGame.Randomize();
     TApplication::SetHintHidePause(30000);
+    FHeader->Setup();
     FGame.CreateDataSet();
 }
 

@@ -17,6 +17,7 @@ class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class QToolButton;
+class TMakerHeader;
 
 // A panel the player can press: the number panels of the game window. It takes
 // keyboard focus so that it sits in the tab order, and Space presses it too.
@@ -64,6 +65,7 @@ public:
     ~TNumFrm() override;
 
     TNumGame& Game() { return FGame; }
+    TMakerHeader* Header() const { return FHeader; }
 
     // The modal window "由我出题" opens; the game window does not own it.
     void SetPicker(QDialog* picker) { FPicker = picker; }
@@ -113,5 +115,6 @@ private:
     void FormClose();
 
     TNumGame FGame;
+    TMakerHeader* FHeader = nullptr;
     QDialog* FPicker = nullptr;
 };

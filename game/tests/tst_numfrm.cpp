@@ -3,6 +3,8 @@
 
 #include "common/appshell.h"
 #include "game/tests/player.h"
+#include "header/fixedvalues.h"
+#include "header/makerheader.h"
 
 #include <QApplication>
 #include <QFontMetrics>
@@ -118,12 +120,42 @@ private slots:
         QCOMPARE(Frm().FalseImage->pixmap().size(), QSize(32, 32));
         QCOMPARE(Frm().StatusImage->Picture().size(), QSize(2048, 32));
         QCOMPARE(Frm().StatusImage->Picture().toImage().pixelColor(5, 5).alpha(), 0);
-        // The maker's logo and companion button go into these two rectangles.
-        for (const QRect& reserved : {QRect(0, 0, 145, 55), QRect(192, 16, 23, 22)})
-            for (const QWidget* child : Frm().findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-                if (child->isVisibleTo(&Frm()))
-                    QVERIFY2(!child->geometry().intersects(reserved),
-                             qPrintable(child->objectName()));
+    }
+
+    // The maker's header sits at the top left, set up before the answer engine.
+    void makerHeader() {
+        auto* logo = Frm().findChild<QLabel*>(u"LogoImage"_s);
+        auto* dovrel = Frm().findChild<QToolButton*>(u"DovrelSB"_s);
+        QVERIFY(logo && dovrel);
+        QCOMPARE(logo->geometry(), QRect(0, 0, 145, 55));
+        QCOMPARE(dovrel->geometry(), QRect(192, 16, 23, 22));
+        QCOMPARE(dovrel->cursor().shape(), Qt::PointingHandCursor);
+        QVERIFY(dovrel->isVisibleTo(&Frm()));
+        QCOMPARE(dovrel->toolTip(), MakerHeader::PromotionHint.toString());
+        QCOMPARE(dovrel->toolTip().count(u'\n'), 5);
+        QCOMPARE(TApplication::HintHidePause(), 30000);
+        // The data set is created after the header: answers are still judged.
+        QCOMPARE(Frm().Game().EvalSql(u"6*4"_s), u"24"_s);
+    }
+
+    void makerHeaderClicks() {
+        QStringList opened;
+        const App::UrlOpener previous =
+            App::SetUrlOpener([&](const QUrl& url) { opened << url.toString(); });
+        QTest::mouseClick(Frm().findChild<QLabel*>(u"LogoImage"_s), Qt::LeftButton);
+        QCOMPARE(opened, QStringList{MakerHeader::MakerAddress.toString()});
+
+        opened.clear();
+        std::mt19937::result_type seed = 0;
+        Frm().Header()->SetSeedSource([&seed] { return seed++; });
+        auto* dovrel = Frm().findChild<QToolButton*>(u"DovrelSB"_s);
+        for (int i = 0; i < 1000; ++i)
+            QTest::mouseClick(dovrel, Qt::LeftButton);
+        App::SetUrlOpener(previous);
+        const auto pageA = opened.count(MakerHeader::DownloadPageA.toString());
+        const auto pageB = opened.count(MakerHeader::DownloadPageB.toString());
+        QCOMPARE(pageA + pageB, 1000);
+        QVERIFY2(pageA > 400 && pageB > 400, qPrintable(u"A %1, B %2"_s.arg(pageA).arg(pageB)));
     }
 
     void controls_data() {
