@@ -1,6 +1,7 @@
 #include "tv/main.h"
 
 #include "common/appshell.h"
+#include "header/makerheader.h"
 #include "tv/channeltable.h"
 #include "tv/mediaplayer.h"
 
@@ -56,7 +57,8 @@ TMainFrm::TMainFrm(QWidget* parent) : QWidget(parent) {
     setPalette(pal);
     setAutoFillBackground(true);
 
-    // The maker header's logo (0,0 145x55) and button (168,16 23x22) go left of StarSB.
+    FHeader = new TMakerHeader(this, TMakerHeader::TPlacement::Viewdial, FRandom);
+
     StarSB = new QToolButton(this);
     StarSB->setObjectName(u"StarSB"_s);
     StarSB->setGeometry(192, 16, 23, 22);
@@ -114,6 +116,7 @@ void TMainFrm::CreateChannelMenu() {
 
 void TMainFrm::FormCreate() {
     TApplication::SetHintHidePause(30000);
+    FHeader->Setup();
     BaseCaption = windowTitle();
 }
 

@@ -3,10 +3,13 @@
 #include <QString>
 #include <QWidget>
 
+#include <random>
+
 class QAction;
 class QMenu;
 class QPlainTextEdit;
 class QToolButton;
+class TMakerHeader;
 class TMediaPlayer;
 
 // The window's caption as designed, saved at creation; every channel's caption is
@@ -27,7 +30,13 @@ public:
     // Plays the channel of the chosen menu item; every channel item is routed here.
     void N4Click(QAction* item);
 
+    TMakerHeader* Header() const { return FHeader; }
+
 private:
     void CreateChannelMenu();
     void FormCreate();
+
+    // The program's one pseudo-random generator; the maker header's button re-seeds it.
+    std::mt19937 FRandom;
+    TMakerHeader* FHeader = nullptr;
 };

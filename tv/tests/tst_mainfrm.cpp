@@ -2,6 +2,8 @@
 // on 127.0.0.1, so no test ever reaches a real host.
 
 #include "common/appshell.h"
+#include "header/fixedvalues.h"
+#include "header/makerheader.h"
 #include "tv/main.h"
 #include "tv/mediaplayer.h"
 #include "tv/tests/testserver.h"
@@ -59,6 +61,7 @@ private slots:
 
     void showsTheInstructionsBeforeAnyChoice();
     void keepsTheDesignedLayout();
+    void carriesTheMakerHeader();
     void menuHoldsTheChannelTable_data();
     void menuHoldsTheChannelTable();
     void channelItemsCarryTheirCaptionAndAddress_data();
@@ -148,11 +151,34 @@ void TMainFrmTest::keepsTheDesignedLayout() {
     QCOMPARE(m_frm->Memo1->font().pixelSize(), 16);
     m_frm->resize(700, 600);
     QCOMPARE(m_frm->Memo1->geometry(), QRect(8, 70, 441, 329));
-    // The maker header's place stays free.
-    for (QWidget* child : m_frm->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-        if (child->isVisibleTo(m_frm.get()))
-            QVERIFY2(!child->geometry().intersects(QRect(0, 0, 191, 55)) || child == m_frm->StarSB,
-                     qPrintable(child->objectName()));
+}
+
+// The maker header sits left of StarSB and is set up when the window is created.
+void TMainFrmTest::carriesTheMakerHeader() {
+    auto* logo = m_frm->findChild<QLabel*>(u"LogoImage"_s);
+    auto* dovrel = m_frm->findChild<QToolButton*>(u"DovrelSB"_s);
+    QVERIFY(logo && dovrel);
+    QCOMPARE(logo->geometry(), QRect(0, 0, 145, 55));
+    QCOMPARE(dovrel->geometry(), QRect(168, 16, 23, 22));
+    QCOMPARE(dovrel->cursor().shape(), Qt::ArrowCursor);
+    QVERIFY(dovrel->isVisibleTo(m_frm.get()));
+    QCOMPARE(dovrel->toolTip(), MakerHeader::PromotionHint.toString());
+    QCOMPARE(TApplication::HintHidePause(), 30000);
+
+    QStringList opened;
+    const App::UrlOpener previous =
+        App::SetUrlOpener([&](const QUrl& url) { opened << url.toString(); });
+    QTest::mouseClick(logo, Qt::LeftButton);
+    std::mt19937::result_type seed = 0;
+    m_frm->Header()->SetSeedSource([&seed] { return seed++; });
+    for (int i = 0; i < 1000; ++i)
+        QTest::mouseClick(dovrel, Qt::LeftButton);
+    App::SetUrlOpener(previous);
+    QCOMPARE(opened.takeFirst(), MakerHeader::MakerAddress.toString());
+    const auto pageA = opened.count(MakerHeader::DownloadPageA.toString());
+    const auto pageB = opened.count(MakerHeader::DownloadPageB.toString());
+    QCOMPARE(pageA + pageB, 1000);
+    QVERIFY2(pageA > 400 && pageB > 400, qPrintable(u"A %1, B %2"_s.arg(pageA).arg(pageB)));
 }
 
 void TMainFrmTest::menuHoldsTheChannelTable_data() {
