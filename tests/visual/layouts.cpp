@@ -51,10 +51,34 @@ TWindowLayout ViewdialLayout() {
     return w;
 }
 
+// The picker as it opens in the 1-9 range: "10" to "13" are greyed, and at their
+// font size their two digits run past their buttons.
+TWindowLayout PickerLayout() {
+    TWindowLayout w{"TSelFrm", {149, 223}, {497, 77}, Cream, {}, {}};
+    w.BackgroundPoints = {{3, 60}, {490, 70}, {430, 20}, {250, 70}, {4, 4}};
+    static const char* const names[] = {
+        "SpeedButton1",  "SpeedButton2",  "SpeedButton3",  "SpeedButton4", "SpeedButton5",
+        "SpeedButton6",  "SpeedButton7",  "SpeedButton8",  "SpeedButton9", "SpeedButton10",
+        "SpeedButton11", "SpeedButton12", "SpeedButton13", "SpeedButton14"};
+    for (int i = 0; i < 13; ++i) {
+        const bool twoDigits = i >= 9;
+        w.Controls.push_back({names[i],
+                              QRect(8 + 32 * i, 8, 33, 33),
+                              TLook::Ink,
+                              twoDigits ? QColor() : Red,
+                              {},
+                              32,
+                              !twoDigits});
+    }
+    w.Controls.push_back({names[13], QRect(448, 8, 33, 33), TLook::Ink, Fuchsia, {}, 32});
+    return w;
+}
+
 } // namespace
 
-const TWindowLayout& LayoutOf(const QString& program) {
-    static const TWindowLayout number = NumberLayout();
-    static const TWindowLayout viewdial = ViewdialLayout();
+const TProgramLayout& LayoutOf(const QString& program) {
+    // MeBtn ("由我出题") opens the picker.
+    static const TProgramLayout number{{NumberLayout(), PickerLayout()}, {{352 + 37, 88 + 12}}};
+    static const TProgramLayout viewdial{{ViewdialLayout()}, {}};
     return program == u"viewdial"_s ? viewdial : number;
 }

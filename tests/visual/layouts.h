@@ -18,9 +18,10 @@ struct TControlLook {
     const char* Name;
     QRect Rect;
     TLook Look;
-    QColor Colour;  // for Filled and Ink; for Ink an invalid colour means any mark
-    QString Text;   // a caption with Chinese glyphs to find inside the rectangle, or empty
-    int FontPixels; // the caption's font height
+    QColor Colour;         // for Filled and Ink; for Ink an invalid colour means any mark
+    QString Text;          // a caption with Chinese glyphs to find inside the rectangle, or empty
+    int FontPixels;        // the caption's font height
+    bool Contained = true; // its marks stay inside its rectangle
 };
 
 struct TWindowLayout {
@@ -32,4 +33,11 @@ struct TWindowLayout {
     std::vector<TControlLook> Controls;
 };
 
-const TWindowLayout& LayoutOf(const QString& program);
+// The windows of a program, in the order they are checked. Each window after the
+// first is opened by a click on a point of the main window's client area.
+struct TProgramLayout {
+    std::vector<TWindowLayout> Windows;
+    std::vector<QPoint> Openers;
+};
+
+const TProgramLayout& LayoutOf(const QString& program);
