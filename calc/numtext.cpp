@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -230,6 +231,14 @@ std::string FloatToStr(long double value) {
         return value < 0 ? "-INF" : "INF";
     if (value == 0)
         return "0";
+    // Whole numbers below 10^15 are what the solver mostly computes; they render as
+    // their plain digits, so the exact scaling below is not needed for them.
+    if (std::fabs(value) < 1e15L && value == std::trunc(value)) {
+        char buffer[20];
+        const auto end = std::to_chars(buffer, buffer + sizeof buffer,
+                                       static_cast<std::int64_t>(value)).ptr;
+        return std::string(buffer, end);
+    }
 
     int exp2 = 0;
     const long double fraction = std::frexp(std::fabs(value), &exp2);
