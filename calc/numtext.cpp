@@ -235,8 +235,8 @@ std::string FloatToStr(long double value) {
     // their plain digits, so the exact scaling below is not needed for them.
     if (std::fabs(value) < 1e15L && value == std::trunc(value)) {
         char buffer[20];
-        const auto end = std::to_chars(buffer, buffer + sizeof buffer,
-                                       static_cast<std::int64_t>(value)).ptr;
+        const auto end =
+            std::to_chars(buffer, buffer + sizeof buffer, static_cast<std::int64_t>(value)).ptr;
         return std::string(buffer, end);
     }
 
