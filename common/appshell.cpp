@@ -15,14 +15,12 @@ namespace {
 QString g_title;
 int g_hintHidePause = -1; // -1: the toolkit's own delay
 
-App::UrlOpener& Opener()
-{
+App::UrlOpener& Opener() {
     static App::UrlOpener opener = [](const QUrl& url) { QDesktopServices::openUrl(url); };
     return opener;
 }
 
-void ShowBox(const QString& text, QMessageBox::Icon icon, const char* name)
-{
+void ShowBox(const QString& text, QMessageBox::Icon icon, const char* name) {
     QMessageBox box(icon, TApplication::Title(), text, QMessageBox::Ok);
     box.setObjectName(QString::fromLatin1(name));
     box.exec();
@@ -32,16 +30,23 @@ void ShowBox(const QString& text, QMessageBox::Icon icon, const char* name)
 
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {}
 
-QString TApplication::Title() { return g_title; }
+QString TApplication::Title() {
+    return g_title;
+}
 
-void TApplication::SetTitle(const QString& title) { g_title = title; }
+void TApplication::SetTitle(const QString& title) {
+    g_title = title;
+}
 
-int TApplication::HintHidePause() { return g_hintHidePause; }
+int TApplication::HintHidePause() {
+    return g_hintHidePause;
+}
 
-void TApplication::SetHintHidePause(int msecs) { g_hintHidePause = msecs; }
+void TApplication::SetHintHidePause(int msecs) {
+    g_hintHidePause = msecs;
+}
 
-bool TApplication::notify(QObject* receiver, QEvent* event)
-{
+bool TApplication::notify(QObject* receiver, QEvent* event) {
     try {
         // Qt picks the hint's display time from its length; the application's own
         // hide delay replaces that for every widget that has a hint.
@@ -65,24 +70,25 @@ bool TApplication::notify(QObject* receiver, QEvent* event)
 
 namespace App {
 
-void ShowMessage(const QString& text) { ShowBox(text, QMessageBox::NoIcon, MessageBoxName); }
+void ShowMessage(const QString& text) {
+    ShowBox(text, QMessageBox::NoIcon, MessageBoxName);
+}
 
-QString ErrorReportText(const QString& text)
-{
+QString ErrorReportText(const QString& text) {
     if (!text.isEmpty() && text.back() > u'.')
         return text + u'.';
     return text;
 }
 
-void ShowErrorReport(const QString& text)
-{
+void ShowErrorReport(const QString& text) {
     ShowBox(ErrorReportText(text), QMessageBox::Critical, ErrorReportName);
 }
 
-void OpenUrl(const QString& address) { Opener()(QUrl(address)); }
+void OpenUrl(const QString& address) {
+    Opener()(QUrl(address));
+}
 
-UrlOpener SetUrlOpener(UrlOpener opener)
-{
+UrlOpener SetUrlOpener(UrlOpener opener) {
     UrlOpener previous = std::move(Opener());
     Opener() = std::move(opener);
     return previous;

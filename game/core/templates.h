@@ -9,21 +9,18 @@ namespace solver {
 // orders. The last one reaches 12/(12/8-1), which no other shape here can write;
 // it stands last so that every other puzzle keeps its answers in the same order.
 inline constexpr std::array<const char*, 60> Templates = {
-    "%d+%d+%d+%d",     "%d+%d+%d-%d",     "%d+%d-%d-%d",     "%d*%d+%d+%d",
-    "%d*%d*%d+%d",     "%d*%d+%d*%d",     "%d*%d*%d*%d",     "%d/%d+%d+%d",
-    "%d/%d/%d+%d",     "%d/%d+%d/%d",     "%d*%d*%d/%d",     "%d*%d/%d/%d",
-    "%d*%d/%d+%d",     "%d/%d+%d*%d",     "%d*%d-%d-%d",     "%d*%d*%d-%d",
-    "%d*%d-%d*%d",     "%d*%d-%d/%d",     "%d*%d/%d-%d",     "%d*%d+%d-%d",
-    "%d+%d-%d*%d",     "%d+%d-%d/%d",     "(%d+%d+%d)*%d",   "(%d+%d-%d)*%d",
-    "(%d-%d-%d)*%d",   "(%d*%d+%d)*%d",   "(%d*%d-%d)*%d",   "(%d-%d*%d)*%d",
-    "(%d/%d+%d)*%d",   "(%d/%d-%d)*%d",   "(%d-%d/%d)*%d",   "(%d+%d+%d)/%d",
-    "(%d+%d-%d)/%d",   "(%d*%d+%d)/%d",   "(%d*%d-%d)/%d",   "(%d/%d+%d)/%d",
-    "(%d+%d)*%d+%d",   "(%d-%d)*%d+%d",   "(%d+%d)/%d+%d",   "(%d-%d)/%d+%d",
-    "(%d+%d)*%d-%d",   "(%d-%d)*%d-%d",   "(%d+%d)/%d-%d",   "(%d+%d)*%d*%d",
-    "(%d-%d)*%d*%d",   "(%d+%d)/%d*%d",   "(%d-%d)/%d*%d",   "(%d+%d)/%d/%d",
-    "(%d+%d)*(%d+%d)", "(%d+%d)*(%d-%d)", "(%d-%d)*(%d-%d)", "(%d+%d)/(%d+%d)",
-    "(%d+%d)/(%d-%d)", "%d/%d+%d-%d",     "%d+%d/(%d+%d)",   "%d*%d/(%d+%d)",
-    "%d+%d/(%d-%d)",   "%d*%d/(%d-%d)",   "%d/(%d-%d/%d)",   "%d/(%d/%d-%d)",
+    "%d+%d+%d+%d",     "%d+%d+%d-%d",     "%d+%d-%d-%d",     "%d*%d+%d+%d",     "%d*%d*%d+%d",
+    "%d*%d+%d*%d",     "%d*%d*%d*%d",     "%d/%d+%d+%d",     "%d/%d/%d+%d",     "%d/%d+%d/%d",
+    "%d*%d*%d/%d",     "%d*%d/%d/%d",     "%d*%d/%d+%d",     "%d/%d+%d*%d",     "%d*%d-%d-%d",
+    "%d*%d*%d-%d",     "%d*%d-%d*%d",     "%d*%d-%d/%d",     "%d*%d/%d-%d",     "%d*%d+%d-%d",
+    "%d+%d-%d*%d",     "%d+%d-%d/%d",     "(%d+%d+%d)*%d",   "(%d+%d-%d)*%d",   "(%d-%d-%d)*%d",
+    "(%d*%d+%d)*%d",   "(%d*%d-%d)*%d",   "(%d-%d*%d)*%d",   "(%d/%d+%d)*%d",   "(%d/%d-%d)*%d",
+    "(%d-%d/%d)*%d",   "(%d+%d+%d)/%d",   "(%d+%d-%d)/%d",   "(%d*%d+%d)/%d",   "(%d*%d-%d)/%d",
+    "(%d/%d+%d)/%d",   "(%d+%d)*%d+%d",   "(%d-%d)*%d+%d",   "(%d+%d)/%d+%d",   "(%d-%d)/%d+%d",
+    "(%d+%d)*%d-%d",   "(%d-%d)*%d-%d",   "(%d+%d)/%d-%d",   "(%d+%d)*%d*%d",   "(%d-%d)*%d*%d",
+    "(%d+%d)/%d*%d",   "(%d-%d)/%d*%d",   "(%d+%d)/%d/%d",   "(%d+%d)*(%d+%d)", "(%d+%d)*(%d-%d)",
+    "(%d-%d)*(%d-%d)", "(%d+%d)/(%d+%d)", "(%d+%d)/(%d-%d)", "%d/%d+%d-%d",     "%d+%d/(%d+%d)",
+    "%d*%d/(%d+%d)",   "%d+%d/(%d-%d)",   "%d*%d/(%d-%d)",   "%d/(%d-%d/%d)",   "%d/(%d/%d-%d)",
 };
 
 // The 24 orders of the slots 0-3, in lexicographic order.
