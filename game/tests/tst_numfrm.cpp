@@ -2,6 +2,7 @@
 // strip, giving up, answer entry and judging.
 
 #include "common/appshell.h"
+#include "game/core/tests/messagetexts.h"
 #include "game/tests/player.h"
 #include "header/fixedvalues.h"
 #include "header/makerheader.h"
@@ -29,13 +30,7 @@ const QColor Cream(255, 251, 240);
 const QColor Red(255, 0, 0);
 const QColor Fuchsia(255, 0, 255);
 
-const QString NoPuzzle = u"请先出题！"_s;
-const QString NeedFour = u"需要四个数字才能开始解答!"_s;
-const QString UseAllFour = u"四个数字需要全部使用一遍!"_s;
-const QString AnswerRight = u"正确!晴棠数字游戏给出的参考答案如下:"_s;
-const QString AnswerWrong = u"错误!晴棠数字游戏给出的参考答案如下:"_s;
-const QString ClaimRight = u"正确！"_s;
-const QString ClaimWrong = u"错误！参考答案如下："_s;
+using namespace expected;
 
 QColor WindowText() {
     return QApplication::palette().color(QPalette::WindowText);

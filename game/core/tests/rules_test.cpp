@@ -4,6 +4,7 @@
 #include "fakeview.h"
 
 #include "casename.h"
+#include "messagetexts.h"
 
 #include <gtest/gtest.h>
 
@@ -16,13 +17,7 @@ namespace {
 
 using casename::PrintTo;
 
-const QString NoPuzzle = u"请先出题！"_s;
-const QString NeedFour = u"需要四个数字才能开始解答!"_s;
-const QString UseAllFour = u"四个数字需要全部使用一遍!"_s;
-const QString AnswerRight = u"正确!晴棠数字游戏给出的参考答案如下:"_s;
-const QString AnswerWrong = u"错误!晴棠数字游戏给出的参考答案如下:"_s;
-const QString ClaimRight = u"正确！"_s;
-const QString ClaimWrong = u"错误！参考答案如下："_s;
+using namespace expected;
 
 class Game : public testing::Test {
 protected:
