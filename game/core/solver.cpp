@@ -4,6 +4,7 @@
 #include "game/core/templates.h"
 
 #include <exception>
+#include <span>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -49,18 +50,23 @@ std::string Candidate(const char* format, const std::array<std::int32_t, 4>& num
 
 TSolution Solve(const std::array<std::int32_t, 4>& numbers) {
     TSolution solution;
-    for (const char* format : Templates) {
-        for (const auto& order : Orders) {
-            const std::string candidate = Candidate(format, numbers, order);
-            if (!IsAccepted(Evaluate(candidate)))
-                continue;
-            if (!solution.Found)
-                solution.Lines << u"参考答案："_s;
-            solution.Found = true;
-            solution.Lines << QString::fromLatin1(candidate) + u"=24"_s;
-            break;
+    const auto tryEach = [&](std::span<const char* const> formats) {
+        for (const char* format : formats) {
+            for (const auto& order : Orders) {
+                const std::string candidate = Candidate(format, numbers, order);
+                if (!IsAccepted(Evaluate(candidate)))
+                    continue;
+                if (!solution.Found)
+                    solution.Lines << u"参考答案："_s;
+                solution.Found = true;
+                solution.Lines << QString::fromLatin1(candidate) + u"=24"_s;
+                break;
+            }
         }
-    }
+    };
+    tryEach(Templates);
+    if (!solution.Found)
+        tryEach(LastResortTemplates);
     if (!solution.Found)
         solution.Lines << u"无解！"_s;
     return solution;

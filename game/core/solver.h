@@ -3,7 +3,8 @@
 // The solver: tries every template with the four numbers in all 24 orders,
 // evaluates each candidate with the calculator and accepts a result text that
 // lies in a narrow band around 24. Each template gives at most one answer, the
-// first order that works, so the memo stays short.
+// first order that works, so the memo stays short. The last-resort shapes are
+// tried only when no template finds an answer.
 
 #include <QStringList>
 

@@ -35,44 +35,10 @@ QString DataSourceOf(const QString& connectionString) {
 
 std::atomic<int> ConnectionsMade{0};
 
-bool IsHexDigit(QChar c) {
-    return answertext::IsDigit(c) || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
-}
-bool IsIdentifierChar(QChar c) {
-    return c.unicode() >= 0x80 || c.isLetterOrNumber() || c == u'_' || c == u'$';
-}
-
-// Index just past a quoted token starting at i; a doubled closing quote stays inside.
-qsizetype SkipQuoted(const QString& sql, qsizetype i, QChar close) {
-    ++i;
-    while (i < sql.size()) {
-        if (sql[i] == close) {
-            if (close != u']' && i + 1 < sql.size() && sql[i + 1] == close) {
-                i += 2;
-                continue;
-            }
-            return i + 1;
-        }
-        ++i;
-    }
-    return i;
-}
-
-// A comment runs to its closing text, found at found (closeLength long), or to the end.
-qsizetype EndOfComment(const QString& sql, qsizetype found, qsizetype closeLength) {
-    return found < 0 ? sql.size() : found + closeLength;
-}
-
-qsizetype SkipWhile(const QString& sql, qsizetype i, bool (*pred)(QChar)) {
-    while (i < sql.size() && pred(sql[i]))
-        ++i;
-    return i;
-}
-
 // Index of the first character no answer can hold, or -1.
 qsizetype FirstRefused(const QString& text) {
     for (qsizetype i = 0; i < text.size(); ++i) {
-        if (!answertext::IsDigit(text[i]) && !QStringView(u"+-*/(). ").contains(text[i]))
+        if (!answertext::IsDigit(text[i]) && !QStringView(u"+-*/() ").contains(text[i]))
             return i;
     }
     return -1;
@@ -141,7 +107,7 @@ void TSqlDataSet::Open() {
         return;
     Connect();
     ++FOpenCount;
-    if (!FQuery->exec(sqlengine::RealLiterals(FCommandText))) {
+    if (!FQuery->exec(FCommandText)) {
         const QString message = FQuery->lastError().text();
         FQuery->finish();
         throw TSqlError(message);
@@ -174,77 +140,38 @@ QString DefaultConnectionString() {
     return u"Provider=MSDASQL.1;Persist Security Info=False;Data Source=dBASE Files"_s;
 }
 
-QString RealLiterals(const QString& sql) {
+QString SelectList(const QString& answer) {
     QString out;
-    out.reserve(sql.size() + 16);
-    qsizetype i = 0;
-    while (i < sql.size()) {
-        const QChar c = sql[i];
-        const QChar next = i + 1 < sql.size() ? sql[i + 1] : QChar();
-        qsizetype end = i + 1;
-        bool makeReal = false;
-        if (c == u'\'' || c == u'"' || c == u'`')
-            end = SkipQuoted(sql, i, c);
-        else if (c == u'[')
-            end = SkipQuoted(sql, i, u']');
-        else if (c == u'-' && next == u'-')
-            end = EndOfComment(sql, sql.indexOf(u'\n', i), 0);
-        else if (c == u'/' && next == u'*')
-            end = EndOfComment(sql, sql.indexOf(u"*/"_s, i + 2), 2);
-        else if (c == u'?')
-            end = SkipWhile(sql, i + 1, answertext::IsDigit);
-        else if ((c == u':' || c == u'@' || c == u'$') && IsIdentifierChar(next))
-            end = SkipWhile(sql, i + 1, IsIdentifierChar);
-        else if (IsIdentifierChar(c) && !answertext::IsDigit(c))
-            end = SkipWhile(sql, i, IsIdentifierChar);
-        else if (c == u'0' && (next == u'x' || next == u'X') && i + 2 < sql.size() &&
-                 IsHexDigit(sql[i + 2]))
-            end = SkipWhile(sql, i + 2, IsHexDigit);
-        else if (answertext::IsDigit(c) || (c == u'.' && answertext::IsDigit(next))) {
-            end = SkipWhile(sql, i, answertext::IsDigit);
-            makeReal = end > i;
-            if (end < sql.size() && sql[end] == u'.') {
-                end = SkipWhile(sql, end + 1, answertext::IsDigit);
-                makeReal = false;
-            }
-            if (end < sql.size() && (sql[end] == u'e' || sql[end] == u'E')) {
-                qsizetype digits = end + 1;
-                if (digits < sql.size() && (sql[digits] == u'+' || sql[digits] == u'-'))
-                    ++digits;
-                if (digits < sql.size() && answertext::IsDigit(sql[digits])) {
-                    end = SkipWhile(sql, digits, answertext::IsDigit);
-                    makeReal = false;
-                }
-            }
-            // "12abc" is no number to the engine either: leave the whole token alone.
-            if (end < sql.size() && IsIdentifierChar(sql[end])) {
-                end = SkipWhile(sql, end, IsIdentifierChar);
-                makeReal = false;
-            }
+    out.reserve(answer.size() * 3);
+    for (qsizetype i = 0; i < answer.size(); ++i) {
+        const bool digit = answertext::IsDigit(answer[i]);
+        const bool afterDigit = i > 0 && answertext::IsDigit(answer[i - 1]);
+        if (i > 0 && !(digit && afterDigit)) {
+            // A whole number ends here: the engine reads it as a real.
+            if (afterDigit)
+                out += u".0"_s;
+            // No two characters of the answer join into one token, so "/*", "*/"
+            // and "--" stay two operators and never open a comment.
+            out += u' ';
         }
-        out += QStringView(sql).sliced(i, end - i);
-        if (makeReal)
-            out += u".0"_s;
-        i = end;
+        out += answer[i];
     }
+    if (!answer.isEmpty() && answertext::IsDigit(answer.back()))
+        out += u".0"_s;
     return out;
-}
-
-bool IsAnswerText(const QString& text) {
-    return FirstRefused(text) < 0;
 }
 
 QString EvalSql(TSqlDataSet& dataSet, const QString& expression) {
     if (const qsizetype refused = FirstRefused(expression); refused >= 0)
         throw TSqlError(u"Character '%1' is not allowed in the answer '%2': an answer holds "
-                        u"only digits, + - * / ( ) . and spaces"_s.arg(expression[refused])
+                        u"only digits, + - * / ( ) and spaces"_s.arg(expression[refused])
                             .arg(expression));
     struct TCloser {
         TSqlDataSet& DataSet;
         ~TCloser() { DataSet.Close(); }
     } closer{dataSet};
     dataSet.Close();
-    dataSet.SetCommandText(u"select "_s + expression + u" as Result"_s);
+    dataSet.SetCommandText(u"select "_s + SelectList(expression) + u" as Result"_s);
     dataSet.Open();
     return dataSet.FieldText(u"Result"_s);
 }

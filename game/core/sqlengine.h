@@ -57,19 +57,18 @@ namespace sqlengine {
 // The configuration every game data set carries.
 QString DefaultConnectionString();
 
-// Makes every integer literal of an SQL text a real literal ("8" becomes "8.0"),
-// so that "/" divides exactly. Longer numbers, exponents, hexadecimal literals,
-// identifiers, parameters, quoted text and comments are left as they are.
-QString RealLiterals(const QString& sql);
+// The answer as the engine reads it: a blank between every two characters that
+// are not both digits, and every whole number written as a real ("8" becomes
+// "8.0") so that "/" divides exactly. The answer's characters keep their order,
+// so the engine sees the same arithmetic, but no two of them can form one SQL
+// token such as a comment marker.
+QString SelectList(const QString& answer);
 
-// True when text holds only the characters an answer can be written with: the
-// decimal digits, "+", "-", "*", "/", "(", ")", "." and the space.
-bool IsAnswerText(const QString& text);
-
-// "select " + expression + " as Result" on the data set, field "Result" as text.
-// A real value is rendered with 15 significant digits; NULL reads as the empty
-// text. Refuses any other character with TSqlError before the engine sees the text;
-// the data set is closed afterwards in every case.
+// "select " + SelectList(expression) + " as Result" on the data set, field
+// "Result" as text. A real value is rendered with 15 significant digits; NULL
+// reads as the empty text. Refuses any character but the digits, "+", "-", "*",
+// "/", "(", ")" and the space with TSqlError before the engine sees the text; the
+// data set is closed afterwards in every case.
 QString EvalSql(TSqlDataSet& dataSet, const QString& expression);
 
 } // namespace sqlengine

@@ -6,9 +6,8 @@
 namespace solver {
 
 // The expression shapes the solver tries, each with the four numbers in all 24
-// orders. The last one reaches 12/(12/8-1), which no other shape here can write;
-// it stands last so that every other puzzle keeps its answers in the same order.
-inline constexpr std::array<const char*, 60> Templates = {
+// orders.
+inline constexpr std::array<const char*, 59> Templates = {
     "%d+%d+%d+%d",     "%d+%d+%d-%d",     "%d+%d-%d-%d",     "%d*%d+%d+%d",     "%d*%d*%d+%d",
     "%d*%d+%d*%d",     "%d*%d*%d*%d",     "%d/%d+%d+%d",     "%d/%d/%d+%d",     "%d/%d+%d/%d",
     "%d*%d*%d/%d",     "%d*%d/%d/%d",     "%d*%d/%d+%d",     "%d/%d+%d*%d",     "%d*%d-%d-%d",
@@ -20,8 +19,13 @@ inline constexpr std::array<const char*, 60> Templates = {
     "(%d+%d)*%d-%d",   "(%d-%d)*%d-%d",   "(%d+%d)/%d-%d",   "(%d+%d)*%d*%d",   "(%d-%d)*%d*%d",
     "(%d+%d)/%d*%d",   "(%d-%d)/%d*%d",   "(%d+%d)/%d/%d",   "(%d+%d)*(%d+%d)", "(%d+%d)*(%d-%d)",
     "(%d-%d)*(%d-%d)", "(%d+%d)/(%d+%d)", "(%d+%d)/(%d-%d)", "%d/%d+%d-%d",     "%d+%d/(%d+%d)",
-    "%d*%d/(%d+%d)",   "%d+%d/(%d-%d)",   "%d*%d/(%d-%d)",   "%d/(%d-%d/%d)",   "%d/(%d/%d-%d)",
+    "%d*%d/(%d+%d)",   "%d+%d/(%d-%d)",   "%d*%d/(%d-%d)",   "%d/(%d-%d/%d)",
 };
+
+// Tried only when no shape above finds an answer: it reaches 12/(12/8-1), which
+// none of them can write, and would otherwise add lines to the memos of puzzles
+// that already have answers.
+inline constexpr std::array<const char*, 1> LastResortTemplates = {"%d/(%d/%d-%d)"};
 
 // The 24 orders of the slots 0-3, in lexicographic order.
 inline constexpr std::array<std::array<int, 4>, 24> Orders = {{

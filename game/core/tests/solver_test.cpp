@@ -46,9 +46,9 @@ TEST(Candidate, FillsPlaceholdersInTheOrderGiven) {
     EXPECT_EQ(solver::Candidate("%d/(%d/%d-%d)", {1, 8, 12, 12}, {2, 3, 1, 0}), "12/(12/8-1)");
 }
 
-TEST(Templates, SixtyShapesAndAllTwentyFourOrders) {
-    EXPECT_STREQ(solver::Templates[58], "%d/(%d-%d/%d)");
-    EXPECT_STREQ(solver::Templates[59], "%d/(%d/%d-%d)");
+TEST(Templates, FiftyNineShapesOneLastResortAndAllTwentyFourOrders) {
+    EXPECT_STREQ(solver::Templates.back(), "%d/(%d-%d/%d)");
+    EXPECT_STREQ(solver::LastResortTemplates.back(), "%d/(%d/%d-%d)");
     std::vector<std::array<int, 4>> orders(solver::Orders.begin(), solver::Orders.end());
     EXPECT_TRUE(std::is_sorted(orders.begin(), orders.end()));
     EXPECT_EQ(std::adjacent_find(orders.begin(), orders.end()), orders.end());
@@ -90,6 +90,9 @@ INSTANTIATE_TEST_SUITE_P(
         TMemoCase{
             "ThreeThreeEightEightOnlyByThirds", {3, 3, 8, 8}, {u"参考答案："_s, u"8/(3-8/3)=24"_s}},
         TMemoCase{"AllSixes", {6, 6, 6, 6}, {u"参考答案："_s, u"6+6+6+6=24"_s, u"6*6-6-6=24"_s}},
+        TMemoCase{"LastResortShapeOnlyWhereNothingElseWorks",
+                  {1, 3, 4, 8},
+                  {u"参考答案："_s, u"(1+8-3)*4=24"_s, u"(1+3)*4+8=24"_s, u"(4+8)*(3-1)=24"_s}},
         TMemoCase{"OneEightTwelveTwelveByTheLastShape",
                   {1, 8, 12, 12},
                   {u"参考答案："_s, u"12/(12/8-1)=24"_s}}),

@@ -10,39 +10,28 @@ namespace {
 
 using casename::PrintTo;
 
-struct TLiteralCase {
+struct TSelectListCase {
     const char* Name;
-    QString Sql;
-    QString Real;
+    QString Answer;
+    QString SelectList;
 };
 
-class RealLiterals : public testing::TestWithParam<TLiteralCase> {};
+class SelectList : public testing::TestWithParam<TSelectListCase> {};
 
-TEST_P(RealLiterals, OnlyWholeIntegerLiteralsBecomeReal) {
-    EXPECT_EQ(sqlengine::RealLiterals(GetParam().Sql), GetParam().Real);
+TEST_P(SelectList, NoTwoCharactersJoinAndNumbersAreReal) {
+    EXPECT_EQ(sqlengine::SelectList(GetParam().Answer), GetParam().SelectList);
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Sql, RealLiterals,
-    testing::Values(TLiteralCase{"OneDigit", u"8"_s, u"8.0"_s},
-                    TLiteralCase{"TwoDigits", u"13"_s, u"13.0"_s},
-                    TLiteralCase{"EveryLiteralOfAnAnswer", u"select 8/(3-8/3) as Result"_s,
-                                 u"select 8.0/(3.0-8.0/3.0) as Result"_s},
-                    TLiteralCase{"Spaces", u"7 / 2"_s, u"7.0 / 2.0"_s},
-                    TLiteralCase{"AlreadyReal", u"8.5+1."_s, u"8.5+1."_s},
-                    TLiteralCase{"FractionOnly", u".5*2"_s, u".5*2.0"_s},
-                    TLiteralCase{"Exponent", u"1e5+1E5+2e-3+3E+2"_s, u"1e5+1E5+2e-3+3E+2"_s},
-                    TLiteralCase{"ExponentWithoutDigits", u"1e"_s, u"1e"_s},
-                    TLiteralCase{"Hexadecimal", u"0x1F+0X2a"_s, u"0x1F+0X2a"_s},
-                    TLiteralCase{"Identifiers", u"x8+a_1+col12b"_s, u"x8+a_1+col12b"_s},
-                    TLiteralCase{"NumberGluedToLetters", u"12abc"_s, u"12abc"_s},
-                    TLiteralCase{"QuotedText", u"'8'||'it''s 9'"_s, u"'8'||'it''s 9'"_s},
-                    TLiteralCase{"QuotedIdentifiers", u"\"c1\"+`c2`+[c 3]"_s,
-                                 u"\"c1\"+`c2`+[c 3]"_s},
-                    TLiteralCase{"LineComment", u"1--2\n3"_s, u"1.0--2\n3.0"_s},
-                    TLiteralCase{"BlockComment", u"1/*2*/3/*4"_s, u"1.0/*2*/3.0/*4"_s},
-                    TLiteralCase{"Parameters", u"?1+:p2+@p3+$p4"_s, u"?1+:p2+@p3+$p4"_s},
-                    TLiteralCase{"Empty", u""_s, u""_s}),
+    Answers, SelectList,
+    testing::Values(TSelectListCase{"TwoDigitNumberStaysWhole", u"13"_s, u"13.0"_s},
+                    TSelectListCase{"EveryNumberOfAnAnswer", u"8/(3-8/3)"_s,
+                                    u"8.0 / ( 3.0 - 8.0 / 3.0 )"_s},
+                    TSelectListCase{"CommentMarkersFallApart", u"3*8/*1+1*/"_s,
+                                    u"3.0 * 8.0 / * 1.0 + 1.0 * /"_s},
+                    TSelectListCase{"DoubleMinusIsTwoSigns", u"6*4--1"_s, u"6.0 * 4.0 - - 1.0"_s},
+                    TSelectListCase{"BlankBetweenDigitsSeparatesNumbers", u"1 2"_s, u"1.0   2.0"_s},
+                    TSelectListCase{"Empty", u""_s, u""_s}),
     [](const auto& info) { return info.param.Name; });
 
 class SqlEngine : public testing::Test {
@@ -76,7 +65,8 @@ INSTANTIATE_TEST_SUITE_P(
                     TValueCase{"Negative", u"1-13"_s, u"-12"_s},
                     TValueCase{"Large", u"13*13*13*13"_s, u"28561"_s},
                     TValueCase{"SpacesAllowed", u" 6 * 4 "_s, u"24"_s},
-                    TValueCase{"SignsAreOperators", u"-6*-4"_s, u"24"_s}),
+                    TValueCase{"SignsAreOperators", u"-6*-4"_s, u"24"_s},
+                    TValueCase{"DoubleMinusIsNoComment", u"6*4--1"_s, u"25"_s}),
     [](const auto& info) { return info.param.Name; });
 
 class SqlInvalid : public SqlEngine, public testing::WithParamInterface<TValueCase> {};
@@ -93,8 +83,9 @@ INSTANTIATE_TEST_SUITE_P(Answers, SqlInvalid,
                          testing::Values(TValueCase{"UnclosedParen", u"(3+5"_s, {}},
                                          TValueCase{"EndsInOperator", u"3*"_s, {}},
                                          TValueCase{"Empty", u""_s, {}},
-                                         TValueCase{"CommentHidesAlias", u"6*4--1"_s, {}},
-                                         TValueCase{"CommentOpensMidAnswer", u"8/*3"_s, {}},
+                                         TValueCase{"SlashStarIsNoComment", u"8/*3"_s, {}},
+                                         TValueCase{"CommentAroundANumber", u"3*8/*1+1*/"_s, {}},
+                                         TValueCase{"SpaceBetweenDigits", u"2 4"_s, {}},
                                          TValueCase{"ExtraParen", u"1+2)"_s, {}},
                                          TValueCase{"EmptyParens", u"()"_s, {}}),
                          [](const auto& info) { return info.param.Name; });
@@ -118,13 +109,14 @@ INSTANTIATE_TEST_SUITE_P(
                     TValueCase{"OwnAlias", u"1 as Result --"_s, {}},
                     TValueCase{"Function", u"abs(-24)"_s, {}}, TValueCase{"Letters", u"x"_s, {}},
                     TValueCase{"Exponent", u"1e5"_s, {}}, TValueCase{"Quote", u"'24'"_s, {}},
-                    TValueCase{"Comma", u"24,1"_s, {}}, TValueCase{"Newline", u"6*4\n"_s, {}},
+                    TValueCase{"DecimalPoint", u"2.4*10"_s, {}}, TValueCase{"Comma", u"24,1"_s, {}},
+                    TValueCase{"Newline", u"6*4\n"_s, {}},
                     TValueCase{"FullWidthDigit", u"２4"_s, {}}),
     [](const auto& info) { return info.param.Name; });
 
 TEST_F(SqlEngine, CommandTextIsTheExpressionInsideTheSelect) {
     sqlengine::EvalSql(DataSet, u"6*4"_s);
-    EXPECT_EQ(DataSet.CommandText(), u"select 6*4 as Result"_s);
+    EXPECT_EQ(DataSet.CommandText(), u"select 6.0 * 4.0 as Result"_s);
     EXPECT_EQ(DataSet.ConnectionString(),
               u"Provider=MSDASQL.1;Persist Security Info=False;Data Source=dBASE Files"_s);
 }
