@@ -94,7 +94,7 @@ void EntryPress(benchmark::State& state, const QString& before, const QString& c
     game.State().Numbers = {1, 2, 3, 4};
     for (auto _ : state) {
         game.State().Answer = before;
-        game.SpeedButton1Click(caption);
+        game.Press(caption);
     }
     if (game.State().Answer == before)
         state.SkipWithError("the press was refused");

@@ -27,6 +27,10 @@ public:
 
 namespace App {
 
+// How long hints stay on screen once a main window is created: both main windows
+// set it in their creation handler, before the maker header's set-up.
+inline constexpr int MainWindowHintHidePause = 30000;
+
 // Object names of the two kinds of modal box, so tests can tell them apart.
 inline constexpr auto MessageBoxName = "MessageBox";
 inline constexpr auto ErrorReportName = "ErrorReport";

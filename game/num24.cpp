@@ -240,7 +240,7 @@ void TNumFrm::CreateControls() {
 
 void TNumFrm::FormCreate() {
     FGame.Randomize();
-    TApplication::SetHintHidePause(30000);
+    TApplication::SetHintHidePause(App::MainWindowHintHidePause);
     FHeader->Setup();
     FGame.CreateDataSet();
 }
@@ -255,35 +255,35 @@ void TNumFrm::closeEvent(QCloseEvent* event) {
 }
 
 void TNumFrm::StartBtnClick() {
-    FGame.StartBtnClick();
+    FGame.Deal();
 }
 
 void TNumFrm::ChangeSBClick() {
-    FGame.ChangeSBClick();
+    FGame.SwitchRange();
 }
 
 void TNumFrm::PCBtnClick() {
-    FGame.PCBtnClick();
+    FGame.GiveUp();
 }
 
 void TNumFrm::SpeedButton1Click(QWidget* Sender) {
-    FGame.SpeedButton1Click(Caption(Sender));
+    FGame.Press(Caption(Sender));
 }
 
 void TNumFrm::SpeedButton7Click() {
-    FGame.SpeedButton7Click();
+    FGame.TakeBack();
 }
 
 void TNumFrm::OKBtnClick() {
-    FGame.OKBtnClick();
+    FGame.Submit();
 }
 
 void TNumFrm::NULLBtnClick() {
-    FGame.NULLBtnClick();
+    FGame.ClaimNoSolution();
 }
 
 void TNumFrm::MeBtnClick() {
-    FGame.MeBtnClick();
+    FGame.PickOwnPuzzle();
 }
 
 void TNumFrm::ShowMessage(const QString& text) {

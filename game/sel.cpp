@@ -57,16 +57,16 @@ void TSelFrm::showEvent(QShowEvent* event) {
 }
 
 void TSelFrm::FormActivate() {
-    FGame.PickerFormActivate();
-    const bool big = FGame.PickerBigNumbersEnabled();
+    FGame.OpenPicker();
+    const bool big = FGame.BigNumbersPickable();
     for (std::size_t i = 9; i < 13; ++i)
         SpeedButtons[i]->setEnabled(big);
 }
 
 void TSelFrm::SpeedButton1Click(const QToolButton* Sender) {
-    FGame.PickerNumberClick(Sender->text());
+    FGame.PickNumber(Sender->text());
 }
 
 void TSelFrm::SpeedButton14Click() {
-    FGame.PickerBackspaceClick();
+    FGame.UnpickNumber();
 }

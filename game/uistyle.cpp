@@ -6,13 +6,6 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace ui {
 
-QFont PixelFont(int pixels) {
-    QFont font;
-    font.setFamilies({u"MS Sans Serif"_s, u"WenQuanYi Micro Hei"_s, u"Noto Sans CJK SC"_s});
-    font.setPixelSize(pixels);
-    return font;
-}
-
 void SetTextColour(QWidget* control, QPalette::ColorRole role, const QColor& colour) {
     QPalette palette = control->palette();
     palette.setColor(QPalette::Active, role, colour);

@@ -2,8 +2,9 @@
 
 // The look the two windows of the game share: their colours, fonts and flat keys.
 
+#include "common/pixelfont.h"
+
 #include <QColor>
-#include <QFont>
 #include <QPalette>
 #include <QRect>
 #include <QString>
@@ -17,11 +18,6 @@ inline const QColor MoneyGreen{192, 220, 192};
 inline const QColor Cream{255, 251, 240};
 inline const QColor Red{255, 0, 0};
 inline const QColor Fuchsia{255, 0, 255};
-
-// The windows' font at a height in pixels. The first family is the one the windows
-// were drawn with; where it is missing, a sans font that also carries Chinese
-// glyphs stands in, so the captions never turn into empty boxes.
-QFont PixelFont(int pixels);
 
 // Colours a control's caption; a disabled control keeps the greyed caption.
 void SetTextColour(QWidget* control, QPalette::ColorRole role, const QColor& colour);

@@ -37,13 +37,6 @@ std::mt19937::result_type ClockSeed() {
 
 } // namespace
 
-// Outside the unnamed namespace: the resource initialiser it names is a global function.
-static void InitArt() {
-    // The pictures are compiled into this static library; without this call the linker may
-    // leave them out of the program.
-    Q_INIT_RESOURCE(makerheader);
-}
-
 TLogoImage::TLogoImage(QWidget* parent) : QLabel(parent) {}
 
 void TLogoImage::mouseReleaseEvent(QMouseEvent* event) {
@@ -56,8 +49,6 @@ TMakerHeader::TMakerHeader(QWidget* host, TPlacement placement, std::mt19937& ra
                            TCompanionPlatform& platform)
     : QObject(host), FHost(host), FRandom(random), FPlatform(platform),
       FLogoImage(new TLogoImage(host)), FDovrelSB(new QToolButton(host)), FSeedSource(ClockSeed) {
-    InitArt();
-
     FLogoImage->setObjectName(u"LogoImage"_s);
     FLogoImage->setPixmap(QPixmap(u":/makerheader/maker-logo.png"_s));
     FLogoImage->setGeometry(LogoRect);

@@ -8,7 +8,7 @@
 //     // in the constructor, before the controls that follow the header in creation order:
 //     FHeader = new TMakerHeader(this, TMakerHeader::TPlacement::Number, Random);
 //     // in FormCreate, in this order:
-//     TApplication::SetHintHidePause(30000);
+//     TApplication::SetHintHidePause(App::MainWindowHintHidePause);
 //     FHeader->Setup();
 //
 // The header parents itself and both controls to the host, so the host frees nothing. Both

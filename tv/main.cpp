@@ -1,6 +1,7 @@
 #include "tv/main.h"
 
 #include "common/appshell.h"
+#include "common/pixelfont.h"
 #include "header/makerheader.h"
 #include "tv/channeltable.h"
 #include "tv/mediaplayer.h"
@@ -15,16 +16,9 @@ using namespace Qt::Literals::StringLiterals;
 
 QString BaseCaption;
 
-// The resources live in a static library; nothing else would pull them into the program.
-static void InitResources() {
-    Q_INIT_RESOURCE(viewdial);
-}
-
 namespace {
 
 const QColor SkyBlue(166, 202, 240);
-
-const QStringList FontFamilies{u"MS Sans Serif"_s, u"WenQuanYi Micro Hei"_s};
 
 const QString Instructions = u"晴棠网络电视说明：\n"
                              "点启动图标选择电视频道即可观看网络电视。\n"
@@ -36,22 +30,14 @@ const QString Instructions = u"晴棠网络电视说明：\n"
                              "当然如果你能提供电视资源，特别是电视台的官方资源，我们\n"
                              "将十分感谢！"_s;
 
-QFont FontOfHeight(int pixels) {
-    QFont font;
-    font.setFamilies(FontFamilies);
-    font.setPixelSize(pixels);
-    return font;
-}
-
 } // namespace
 
 TMainFrm::TMainFrm(QWidget* parent) : QWidget(parent) {
-    InitResources();
     setObjectName(u"MainFrm"_s);
     setWindowTitle(u"晴棠网络电视 1.2"_s);
     setWindowIcon(QIcon(u":/tv/viewdial.svg"_s));
     setGeometry(190, 115, 458, 406);
-    setFont(FontOfHeight(11));
+    setFont(ui::PixelFont(11));
     QPalette pal = palette();
     pal.setColor(QPalette::Window, SkyBlue);
     setPalette(pal);
@@ -80,7 +66,7 @@ TMainFrm::TMainFrm(QWidget* parent) : QWidget(parent) {
     Memo1->setGeometry(8, 70, 441, 329);
     Memo1->setReadOnly(true);
     Memo1->setFrameShape(QFrame::NoFrame);
-    Memo1->setFont(FontOfHeight(16));
+    Memo1->setFont(ui::PixelFont(16));
     QPalette memoPal = Memo1->palette();
     memoPal.setColor(QPalette::Base, SkyBlue);
     Memo1->setPalette(memoPal);
@@ -115,7 +101,7 @@ void TMainFrm::CreateChannelMenu() {
 }
 
 void TMainFrm::FormCreate() {
-    TApplication::SetHintHidePause(30000);
+    TApplication::SetHintHidePause(App::MainWindowHintHidePause);
     FHeader->Setup();
     BaseCaption = windowTitle();
 }

@@ -106,7 +106,7 @@ void TNumGame::ShowAnswerState() {
     FView.SetOKEnabled(IsValidExpr(FState.Answer));
 }
 
-void TNumGame::StartBtnClick() {
+void TNumGame::Deal() {
     for (std::int32_t& number : FState.Numbers) {
         // The range is read again for every slot, as the caption says it.
         std::uniform_int_distribution<std::int32_t> draw(1, FState.RangeCaption.toInt());
@@ -121,7 +121,7 @@ void TNumGame::StartBtnClick() {
     FView.SetDealPending(true);
 }
 
-void TNumGame::ChangeSBClick() {
+void TNumGame::SwitchRange() {
     FState.RangeCaption = FState.RangeCaption != RangeSmall ? RangeSmall : RangeLarge;
     FView.SetRangeCaption(FState.RangeCaption);
 }
@@ -132,7 +132,7 @@ bool TNumGame::ShowAnswers() {
     return solution.Found;
 }
 
-void TNumGame::PCBtnClick() {
+void TNumGame::GiveUp() {
     if (!RequireCompletePendingPuzzle())
         return;
     ShowAnswers();
@@ -141,7 +141,7 @@ void TNumGame::PCBtnClick() {
     FState.PickMark = 0;
 }
 
-void TNumGame::SpeedButton1Click(const QString& caption) {
+void TNumGame::Press(const QString& caption) {
     if (!PuzzleComplete()) {
         FView.ShowMessage(MsgNeedFourNumbers);
         return;
@@ -161,12 +161,12 @@ void TNumGame::SpeedButton1Click(const QString& caption) {
     ShowAnswerState();
 }
 
-void TNumGame::SpeedButton7Click() {
+void TNumGame::TakeBack() {
     answertext::RemoveLastEntry(FState.Answer);
     ShowAnswerState();
 }
 
-void TNumGame::OKBtnClick() {
+void TNumGame::Submit() {
     if (!Pending()) {
         FView.ShowMessage(MsgNoPuzzle);
         return;
@@ -192,7 +192,7 @@ void TNumGame::OKBtnClick() {
     ShowAnswers();
 }
 
-void TNumGame::NULLBtnClick() {
+void TNumGame::ClaimNoSolution() {
     if (!RequireCompletePendingPuzzle())
         return;
     // The answers are on show behind the verdict box.
@@ -209,7 +209,7 @@ void TNumGame::NULLBtnClick() {
     ClearMarks();
 }
 
-void TNumGame::MeBtnClick() {
+void TNumGame::PickOwnPuzzle() {
     FView.ShowPicker();
     ClearAnswer();
     if (FState.DealMark == 1)
@@ -217,12 +217,12 @@ void TNumGame::MeBtnClick() {
     FState.PickMark = 1; // however many numbers were picked
 }
 
-void TNumGame::PickerFormActivate() {
+void TNumGame::OpenPicker() {
     FState.Numbers.fill(0);
     FView.ShowNumbers();
 }
 
-void TNumGame::PickerNumberClick(const QString& caption) {
+void TNumGame::PickNumber(const QString& caption) {
     for (std::int32_t& number : FState.Numbers) {
         if (number == 0) {
             number = caption.toInt();
@@ -232,7 +232,7 @@ void TNumGame::PickerNumberClick(const QString& caption) {
     }
 }
 
-void TNumGame::PickerBackspaceClick() {
+void TNumGame::UnpickNumber() {
     for (auto slot = FState.Numbers.rbegin(); slot != FState.Numbers.rend(); ++slot) {
         if (*slot != 0) {
             *slot = 0;
@@ -242,6 +242,6 @@ void TNumGame::PickerBackspaceClick() {
     }
 }
 
-bool TNumGame::PickerBigNumbersEnabled() const {
+bool TNumGame::BigNumbersPickable() const {
     return FState.RangeCaption == RangeLarge;
 }

@@ -1,9 +1,9 @@
 #pragma once
 
-// The rules of the 24-points game: the game state and every command of the game
-// window and the picker, without any widget. The window owns one TNumGame, lends
-// it to the picker, forwards each click to the method of the same name, and shows
-// what the rules ask for through TGameView.
+// The rules of the 24-points game: the game state and every action of the player,
+// without any widget. The game window owns one TNumGame, lends it to the picker,
+// forwards each click to the action it stands for, and shows what the rules ask
+// for through TGameView.
 
 #include <QString>
 #include <QStringList>
@@ -63,22 +63,22 @@ public:
     QString EvalSql(const QString& expression); // throws what the engine raises
     bool IsValidExpr(const QString& expression);
 
-    // Game window commands.
-    void StartBtnClick();                           // deal a puzzle
-    void ChangeSBClick();                           // switch the range 9 <-> 13
-    void PCBtnClick();                              // give up and show the answers
-    void SpeedButton1Click(const QString& caption); // an operator key or number panel
-    void SpeedButton7Click();                       // backspace
-    void OKBtnClick();                              // judge the answer; EvalSql errors escape
-    void NULLBtnClick();                            // judge a no-solution claim
-    void MeBtnClick();                              // open the picker, then start a picked puzzle
-    bool ShowAnswers();                             // solve, rewrite the memo
+    // What the player does in the game window.
+    void Deal();                        // the computer deals a puzzle
+    void SwitchRange();                 // dealing range 9 <-> 13
+    void GiveUp();                      // show the answers; a dealt puzzle counts wrong
+    void Press(const QString& caption); // an operator key or a number panel
+    void TakeBack();                    // backspace: one operator or one whole number
+    void Submit();                      // judge the answer; EvalSql errors escape
+    void ClaimNoSolution();             // the solver judges the claim
+    void PickOwnPuzzle();               // the picker, then a picked puzzle starts
+    bool ShowAnswers();                 // solve, rewrite the memo
 
-    // Picker commands.
-    void PickerFormActivate();
-    void PickerNumberClick(const QString& caption);
-    void PickerBackspaceClick();
-    bool PickerBigNumbersEnabled() const; // buttons 10-13
+    // What the player does in the picker.
+    void OpenPicker();
+    void PickNumber(const QString& caption);
+    void UnpickNumber();
+    bool BigNumbersPickable() const; // 10-13, only in the wide range
 
     TSqlDataSet* SqlDataSet() const { return FSqlDataSet.get(); } // null outside its lifetime
 

@@ -147,8 +147,8 @@ TEST(JudgingProperty, VerdictsFollowTheArithmeticOfEveryKeySequence) {
     int accepted = 0, judged = 0, right = 0;
     for (int sequence = 0; sequence < 20000; ++sequence) {
         if (chance(0.1))
-            game.ChangeSBClick();
-        game.StartBtnClick();
+            game.SwitchRange();
+        game.Deal();
         const auto numbers = game.State().Numbers;
         // Some sequences start from a reference answer, so that right
         // verdicts are common; signs and operator runs are then mixed into them.
@@ -177,9 +177,9 @@ TEST(JudgingProperty, VerdictsFollowTheArithmeticOfEveryKeySequence) {
             else
                 key = anyOf(operators);
             if (key == u"←"_s)
-                game.SpeedButton7Click();
+                game.TakeBack();
             else
-                game.SpeedButton1Click(key);
+                game.Press(key);
             last = key;
 
             const QString& answer = game.State().Answer;
@@ -193,7 +193,7 @@ TEST(JudgingProperty, VerdictsFollowTheArithmeticOfEveryKeySequence) {
         if (!view.OKEnabled || answertext::CountWholeNumbers(answer) != 4)
             continue;
         view.Messages.clear();
-        game.OKBtnClick();
+        game.Submit();
         ++judged;
         std::optional<TExact> value;
         TArithmetic::Parse(answer, value);

@@ -25,22 +25,22 @@ protected:
 
     // A dealt puzzle with known numbers: deal, then put the numbers in place.
     void Deal(std::array<std::int32_t, 4> numbers) {
-        game.StartBtnClick();
+        game.Deal();
         game.State().Numbers = numbers;
     }
     // The player opens the picker and presses these numbers.
     void Pick(std::vector<int> numbers) {
         view.OnPicker = [this, numbers] {
-            game.PickerFormActivate();
+            game.OpenPicker();
             for (int n : numbers)
-                game.PickerNumberClick(QString::number(n));
+                game.PickNumber(QString::number(n));
         };
-        game.MeBtnClick();
+        game.PickOwnPuzzle();
         view.OnPicker = nullptr;
     }
     void Press(const std::vector<const char*>& captions) {
         for (const char* caption : captions)
-            game.SpeedButton1Click(QString::fromUtf8(caption));
+            game.Press(QString::fromUtf8(caption));
     }
 
     TFakeView view;
@@ -51,11 +51,11 @@ protected:
 // ---- Dealing and the range ----
 
 TEST_F(Game, FirstDealLeavesTheScoreAloneSecondCountsWrong) {
-    game.StartBtnClick();
+    game.Deal();
     EXPECT_EQ(view.Calls(u"ShowScore"_s), QStringList{});
     EXPECT_EQ(state.DealMark, 1);
     EXPECT_EQ(state.WrongCount, 0);
-    game.StartBtnClick();
+    game.Deal();
     EXPECT_EQ(state.RightCount, 0);
     EXPECT_EQ(state.WrongCount, 1);
     EXPECT_EQ(view.Calls(u"ShowScore"_s), QStringList{u"ShowScore -1"_s});
@@ -68,7 +68,7 @@ TEST_F(Game, DealEmptiesTheAnswerAndDisablesOK) {
     Deal({1, 2, 3, 4});
     Press({"1", "+", "2"});
     view.Log.clear();
-    game.StartBtnClick();
+    game.Deal();
     EXPECT_EQ(state.Answer, u""_s);
     EXPECT_EQ(view.Log.mid(0, 3),
               (QStringList{u"SetAnswerText "_s, u"SetOKEnabled 0"_s, u"ShowNumbers"_s}));
@@ -77,7 +77,7 @@ TEST_F(Game, DealEmptiesTheAnswerAndDisablesOK) {
 
 TEST_F(Game, DealDoesNotTouchThePickMark) {
     Pick({1, 2, 3, 4});
-    game.StartBtnClick();
+    game.Deal();
     EXPECT_EQ(state.PickMark, 1);
     EXPECT_EQ(state.DealMark, 1);
 }
@@ -92,11 +92,11 @@ class DealRange : public Game, public testing::WithParamInterface<TRangeCase> {}
 
 TEST_P(DealRange, EveryNumberOfTheRangeAndNoOther) {
     for (int i = 0; i < GetParam().Switches; ++i)
-        game.ChangeSBClick();
+        game.SwitchRange();
     game.Random().seed(24);
     std::set<int> seen;
     for (int deal = 0; deal < 500; ++deal) {
-        game.StartBtnClick();
+        game.Deal();
         seen.insert(state.Numbers.begin(), state.Numbers.end());
     }
     EXPECT_EQ(*seen.begin(), 1);
@@ -112,10 +112,10 @@ INSTANTIATE_TEST_SUITE_P(Ranges, DealRange,
 
 TEST_F(Game, RangeSwitchKeepsTheNumbersOnShow) {
     Deal({7, 8, 9, 1});
-    game.ChangeSBClick();
+    game.SwitchRange();
     EXPECT_EQ(state.RangeCaption, u"13"_s);
     EXPECT_EQ(state.Numbers, (std::array<std::int32_t, 4>{7, 8, 9, 1}));
-    game.ChangeSBClick();
+    game.SwitchRange();
     EXPECT_EQ(state.RangeCaption, u"9"_s);
     EXPECT_EQ(view.Calls(u"SetRangeCaption"_s),
               (QStringList{u"SetRangeCaption 13"_s, u"SetRangeCaption 9"_s}));
@@ -124,10 +124,10 @@ TEST_F(Game, RangeSwitchKeepsTheNumbersOnShow) {
 
 TEST_F(Game, DealingDrawsFromTheProgramsOneGenerator) {
     game.Random().seed(2024);
-    game.StartBtnClick();
+    game.Deal();
     const auto first = state.Numbers;
     game.Random().seed(2024);
-    game.StartBtnClick();
+    game.Deal();
     EXPECT_EQ(state.Numbers, first);
 }
 
@@ -168,25 +168,25 @@ TEST_P(Marks, MoveAsTheRulesSay) {
     state.PickMark = c.PickBefore;
     switch (c.Event) {
     case TEvent::Deal:
-        game.StartBtnClick();
+        game.Deal();
         break;
     case TEvent::Pick:
         Pick({2, 3, 4, 5});
         break;
     case TEvent::GiveUp:
-        game.PCBtnClick();
+        game.GiveUp();
         break;
     case TEvent::AnswerRight:
         state.Answer = u"1*2*3*4"_s;
-        game.OKBtnClick();
+        game.Submit();
         break;
     case TEvent::AnswerWrong:
         state.Answer = u"1+2+3+4"_s;
-        game.OKBtnClick();
+        game.Submit();
         break;
     case TEvent::ClaimRight:
     case TEvent::ClaimWrong:
-        game.NULLBtnClick();
+        game.ClaimNoSolution();
         break;
     }
     EXPECT_EQ(state.DealMark, c.DealAfter);
@@ -254,14 +254,14 @@ INSTANTIATE_TEST_SUITE_P(
 // ---- Giving up ----
 
 TEST_F(Game, GiveUpWithoutPuzzleChangesNothing) {
-    game.PCBtnClick();
+    game.GiveUp();
     EXPECT_EQ(view.Log, QStringList{u"ShowMessage "_s + NoPuzzle});
 }
 
 TEST_F(Game, GiveUpOnIncompletePuzzleChangesNothing) {
     Pick({3, 8});
     view.Log.clear();
-    game.PCBtnClick();
+    game.GiveUp();
     EXPECT_EQ(view.Log, QStringList{u"ShowMessage "_s + NeedFour});
     EXPECT_EQ(state.PickMark, 1);
 }
@@ -270,7 +270,7 @@ TEST_F(Game, GiveUpShowsTheAnswersAndLeavesTheEntryAlone) {
     Deal({3, 3, 8, 8});
     Press({"8", "/"});
     view.Log.clear();
-    game.PCBtnClick();
+    game.GiveUp();
     EXPECT_EQ(view.Log, (QStringList{u"SetMemoLines 参考答案：|8/(3-8/3)=24"_s, u"ShowScore -1"_s,
                                      u"SetDealPending 0"_s}));
     EXPECT_EQ(state.Answer, u"8/"_s);
@@ -347,7 +347,7 @@ TEST_F(Game, OKFollowsTheEngineAfterEveryPress) {
         {u"("_s, false}, {u"1"_s, false}, {u"+"_s, false}, {u"2"_s, false},
         {u")"_s, true},  {u"*"_s, false}, {u"3"_s, true},  {u"X"_s, false}};
     for (const auto& [caption, enabled] : steps) {
-        game.SpeedButton1Click(caption);
+        game.Press(caption);
         EXPECT_EQ(view.OKEnabled, enabled) << state.Answer.toStdString();
     }
 }
@@ -356,18 +356,18 @@ TEST_F(Game, EntryBeforeAnyPuzzleShowsTheMessageBackspaceDoesNot) {
     for (const QString& caption :
          {u"+"_s, u"-"_s, u"X"_s, u"/"_s, u"("_s, u")"_s, u"1"_s, u"13"_s}) {
         view.Log.clear();
-        game.SpeedButton1Click(caption);
+        game.Press(caption);
         EXPECT_EQ(view.Log, QStringList{u"ShowMessage "_s + NeedFour});
     }
     view.Log.clear();
-    game.SpeedButton7Click();
+    game.TakeBack();
     EXPECT_EQ(view.Log, (QStringList{u"SetAnswerText "_s, u"SetOKEnabled 0"_s}));
 }
 
 TEST_F(Game, EntryWithThreePickedNumbersShowsTheMessage) {
     Pick({1, 2, 3});
     view.Log.clear();
-    game.SpeedButton1Click(u"1"_s);
+    game.Press(u"1"_s);
     EXPECT_EQ(view.Log, QStringList{u"ShowMessage "_s + NeedFour});
     EXPECT_EQ(state.Answer, u""_s);
 }
@@ -385,7 +385,7 @@ TEST_P(Backspace, RemovesOneEntryAndRefreshes) {
     Deal({1, 13, 2, 3});
     state.Answer = GetParam().Before;
     view.Log.clear();
-    game.SpeedButton7Click();
+    game.TakeBack();
     EXPECT_EQ(state.Answer, GetParam().After);
     EXPECT_EQ(view.Log, (QStringList{u"SetAnswerText "_s + GetParam().After,
                                      u"SetOKEnabled "_s + QString::number(GetParam().OKEnabled)}));
@@ -408,7 +408,7 @@ TEST_F(Game, RightAnswerOnDealtPuzzle) {
     Press({"1", "X", "2", "X", "3", "X", "4"});
     EXPECT_TRUE(view.OKEnabled);
     view.Log.clear();
-    game.OKBtnClick();
+    game.Submit();
     // The verdict box is modal: the score and the memo change after it closes.
     EXPECT_EQ(view.Log,
               (QStringList{u"ShowMessage "_s + AnswerRight, u"ShowScore 1"_s, u"SetDealPending 0"_s,
@@ -423,7 +423,7 @@ TEST_F(Game, RightAnswerOnPickedPuzzleCountsNothing) {
     Pick({1, 2, 3, 4});
     Press({"1", "X", "2", "X", "3", "X", "4"});
     view.Log.clear();
-    game.OKBtnClick();
+    game.Submit();
     EXPECT_EQ(view.Messages, QStringList{AnswerRight});
     EXPECT_EQ(view.Calls(u"ShowScore"_s), QStringList{u"ShowScore 0"_s});
     EXPECT_EQ(state.RightCount, 0);
@@ -448,7 +448,7 @@ TEST_P(Judge, ByTheEnginesTextAgainst24) {
     ASSERT_EQ(view.OKEnabled, judged) << state.Answer.toStdString();
     if (!judged)
         return;
-    game.OKBtnClick();
+    game.Submit();
     EXPECT_EQ(view.Messages, QStringList{GetParam().Verdict});
     const bool right = GetParam().Verdict == AnswerRight;
     EXPECT_EQ(state.RightCount, right ? 1 : 0);
@@ -497,12 +497,12 @@ TEST_F(Game, ThreeNumbersAreRefusedThenTheFourthJudges) {
     Deal({1, 2, 3, 4});
     Press({"1", "+", "2", "+", "3"});
     EXPECT_TRUE(view.OKEnabled);
-    game.OKBtnClick();
+    game.Submit();
     EXPECT_EQ(view.Messages, QStringList{UseAllFour});
     EXPECT_EQ(state.DealMark, 1);
     EXPECT_EQ(state.Answer, u"1+2+3"_s);
     Press({"X", "4"});
-    game.OKBtnClick();
+    game.Submit();
     EXPECT_EQ(view.Messages, (QStringList{UseAllFour, AnswerWrong}));
     EXPECT_EQ(state.WrongCount, 1);
 }
@@ -510,14 +510,14 @@ TEST_F(Game, ThreeNumbersAreRefusedThenTheFourthJudges) {
 TEST_F(Game, SecondPressAfterAVerdictFindsNoPuzzle) {
     Deal({1, 2, 3, 4});
     Press({"1", "X", "2", "X", "3", "X", "4"});
-    game.OKBtnClick();
+    game.Submit();
     view.Log.clear();
-    game.OKBtnClick();
-    game.NULLBtnClick();
+    game.Submit();
+    game.ClaimNoSolution();
     EXPECT_EQ(view.Log, (QStringList{u"ShowMessage "_s + NoPuzzle, u"ShowMessage "_s + NoPuzzle}));
     EXPECT_EQ(state.RightCount, 1);
     // The keys keep editing the judged answer.
-    game.SpeedButton7Click();
+    game.TakeBack();
     EXPECT_EQ(state.Answer, u"1*2*3*"_s);
     EXPECT_FALSE(view.OKEnabled);
 }
@@ -525,7 +525,7 @@ TEST_F(Game, SecondPressAfterAVerdictFindsNoPuzzle) {
 TEST_F(Game, NoSolutionClaimRightShowsTheMemoFirst) {
     Deal({1, 1, 1, 1});
     view.Log.clear();
-    game.NULLBtnClick();
+    game.ClaimNoSolution();
     EXPECT_EQ(view.Log, (QStringList{u"SetMemoLines 无解！"_s, u"ShowMessage "_s + ClaimRight,
                                      u"ShowScore 1"_s, u"SetDealPending 0"_s}));
     EXPECT_EQ(state.RightCount, 1);
@@ -542,7 +542,7 @@ class WrongClaim : public Game, public testing::WithParamInterface<TClaimCase> {
 TEST_P(WrongClaim, ShowsTheAnswersBeforeTheVerdict) {
     Deal(GetParam().Numbers);
     view.Log.clear();
-    game.NULLBtnClick();
+    game.ClaimNoSolution();
     EXPECT_EQ(view.Log,
               (QStringList{u"SetMemoLines "_s + GetParam().Memo, u"ShowMessage "_s + ClaimWrong,
                            u"ShowScore -1"_s, u"SetDealPending 0"_s}));
@@ -559,7 +559,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(Game, NoSolutionClaimOnIncompletePickStaysPending) {
     Pick({1, 2});
     view.Log.clear();
-    game.NULLBtnClick();
+    game.ClaimNoSolution();
     EXPECT_EQ(view.Log, QStringList{u"ShowMessage "_s + NeedFour});
     EXPECT_EQ(state.PickMark, 1);
 }
@@ -569,7 +569,7 @@ TEST_F(Game, PickThenDealThenVerdictCounts) {
     Deal({1, 2, 3, 4});
     EXPECT_EQ(state.PickMark, 1);
     EXPECT_EQ(state.DealMark, 1);
-    game.NULLBtnClick();
+    game.ClaimNoSolution();
     EXPECT_EQ(state.WrongCount, 1);
     EXPECT_EQ(state.DealMark, 0);
     EXPECT_EQ(state.PickMark, 0);
@@ -579,10 +579,10 @@ TEST_F(Game, VerdictsLeaveTheEntryAlone) {
     Deal({1, 2, 3, 4});
     Press({"1", "X", "2", "X", "3", "X", "4"});
     view.Log.clear();
-    game.OKBtnClick();
+    game.Submit();
     Deal({1, 1, 1, 1});
     view.Log.clear();
-    game.NULLBtnClick();
+    game.ClaimNoSolution();
     EXPECT_EQ(view.Calls(u"SetAnswerText"_s), QStringList{});
     EXPECT_EQ(view.Calls(u"SetOKEnabled"_s), QStringList{});
 }
@@ -591,7 +591,7 @@ TEST_F(Game, EngineErrorEscapesJudgingAndCountsNothing) {
     Deal({1, 2, 3, 4});
     state.Answer = u"1+2+3+4+"_s; // four numbers, but the engine refuses it
     view.Log.clear();
-    EXPECT_THROW(game.OKBtnClick(), std::exception);
+    EXPECT_THROW(game.Submit(), std::exception);
     EXPECT_EQ(view.Log, QStringList{});
     EXPECT_EQ(state.DealMark, 1);
     EXPECT_EQ(state.WrongCount, 0);
@@ -644,30 +644,30 @@ TEST_F(Game, FivePressesOnSevenFillFourSlots) {
 
 TEST_F(Game, PickerBackspaceEmptiesTheLastFilledSlot) {
     view.OnPicker = [this] {
-        game.PickerFormActivate();
-        game.PickerNumberClick(u"3"_s);
-        game.PickerNumberClick(u"8"_s);
-        game.PickerBackspaceClick();
-        game.PickerBackspaceClick();
-        game.PickerNumberClick(u"5"_s);
+        game.OpenPicker();
+        game.PickNumber(u"3"_s);
+        game.PickNumber(u"8"_s);
+        game.UnpickNumber();
+        game.UnpickNumber();
+        game.PickNumber(u"5"_s);
     };
-    game.MeBtnClick();
+    game.PickOwnPuzzle();
     EXPECT_EQ(state.Numbers, (std::array<std::int32_t, 4>{5, 0, 0, 0}));
 }
 
 TEST_F(Game, PickerBackspaceOnEmptySlotsDoesNothing) {
-    game.PickerFormActivate();
+    game.OpenPicker();
     view.Log.clear();
-    game.PickerBackspaceClick();
+    game.UnpickNumber();
     EXPECT_EQ(view.Log, QStringList{});
 }
 
 TEST_F(Game, BigNumbersOnlyInTheWideRange) {
-    EXPECT_FALSE(game.PickerBigNumbersEnabled());
-    game.ChangeSBClick();
-    EXPECT_TRUE(game.PickerBigNumbersEnabled());
-    game.ChangeSBClick();
-    EXPECT_FALSE(game.PickerBigNumbersEnabled());
+    EXPECT_FALSE(game.BigNumbersPickable());
+    game.SwitchRange();
+    EXPECT_TRUE(game.BigNumbersPickable());
+    game.SwitchRange();
+    EXPECT_FALSE(game.BigNumbersPickable());
 }
 
 TEST_F(Game, OpeningThePickerOnAPendingDealCountsItWrong) {
