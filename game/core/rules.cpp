@@ -95,6 +95,14 @@ void TNumGame::ClearMarks() {
     FState.PickMark = 0;
 }
 
+void TNumGame::SettlePuzzle(bool right, const QString& verdict) {
+    FView.ShowMessage(verdict);
+    if (FState.DealMark == 1)
+        ++(right ? FState.RightCount : FState.WrongCount);
+    FView.ShowScore(FState.RightCount - FState.WrongCount);
+    ClearMarks();
+}
+
 void TNumGame::ClearAnswer() {
     FState.Answer.clear();
     FView.SetAnswerText(FState.Answer);
@@ -177,18 +185,8 @@ void TNumGame::Submit() {
     }
     // An engine error leaves through here on purpose: nothing is counted and the
     // window's event loop reports it.
-    const QString result = EvalSql(FState.Answer);
-    if (result == u"24"_s) {
-        FView.ShowMessage(MsgAnswerRight);
-        if (FState.DealMark == 1)
-            ++FState.RightCount;
-    } else {
-        FView.ShowMessage(MsgAnswerWrong);
-        if (FState.DealMark == 1)
-            ++FState.WrongCount;
-    }
-    FView.ShowScore(FState.RightCount - FState.WrongCount);
-    ClearMarks();
+    const bool right = EvalSql(FState.Answer) == u"24"_s;
+    SettlePuzzle(right, right ? MsgAnswerRight : MsgAnswerWrong);
     ShowAnswers();
 }
 
@@ -196,17 +194,8 @@ void TNumGame::ClaimNoSolution() {
     if (!RequireCompletePendingPuzzle())
         return;
     // The answers are on show behind the verdict box.
-    if (ShowAnswers()) {
-        FView.ShowMessage(MsgClaimWrong);
-        if (FState.DealMark == 1)
-            ++FState.WrongCount;
-    } else {
-        FView.ShowMessage(MsgClaimRight);
-        if (FState.DealMark == 1)
-            ++FState.RightCount;
-    }
-    FView.ShowScore(FState.RightCount - FState.WrongCount);
-    ClearMarks();
+    const bool right = !ShowAnswers();
+    SettlePuzzle(right, right ? MsgClaimRight : MsgClaimWrong);
 }
 
 void TNumGame::PickOwnPuzzle() {

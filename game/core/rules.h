@@ -89,6 +89,8 @@ private:
     void CountWrongDeal();               // WrongCount += 1 and redraw the score
     void AbandonDeal();                  // the pending dealt puzzle counts wrong and stops pending
     void ClearMarks();
+    // The verdict box, then the score of a dealt puzzle; the puzzle is no longer pending.
+    void SettlePuzzle(bool right, const QString& verdict);
     void ClearAnswer();
     void ShowAnswerState(); // NumEdt from Answer, OKBtn from IsValidExpr
 

@@ -6,6 +6,7 @@
 #include "game/tests/player.h"
 #include "header/fixedvalues.h"
 #include "header/makerheader.h"
+#include "tests/expectedcolours.h"
 
 #include <QApplication>
 #include <QFontMetrics>
@@ -24,11 +25,6 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-
-const QColor MoneyGreen(192, 220, 192);
-const QColor Cream(255, 251, 240);
-const QColor Red(255, 0, 0);
-const QColor Fuchsia(255, 0, 255);
 
 using namespace expected;
 

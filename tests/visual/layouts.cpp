@@ -1,14 +1,13 @@
 #include "layouts.h"
 
+#include "tests/expectedcolours.h"
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-const QColor MoneyGreen(192, 220, 192);
-const QColor Cream(255, 251, 240);
-const QColor SkyBlue(166, 202, 240);
-const QColor Red(255, 0, 0);
-const QColor Fuchsia(255, 0, 255);
+using namespace expected;
+
 const QColor Dark(0, 0, 0);
 
 TWindowLayout NumberLayout() {

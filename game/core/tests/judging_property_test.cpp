@@ -8,6 +8,7 @@
 #include "game/core/solver.h"
 
 #include "fakeview.h"
+#include "fraction.h"
 
 #include "messagetexts.h"
 
@@ -16,7 +17,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <map>
-#include <numeric>
 #include <optional>
 #include <random>
 #include <vector>
@@ -27,26 +27,12 @@ namespace {
 
 using namespace expected;
 
-struct TExact {
-    std::int64_t N = 0;
-    std::int64_t D = 1; // > 0
-};
-
-TExact Reduced(std::int64_t n, std::int64_t d) {
-    if (d < 0) {
-        n = -n;
-        d = -d;
-    }
-    const std::int64_t g = std::gcd(n, d);
-    return {n / g, d / g};
-}
-
 // Standard arithmetic: expression = term {("+"|"-") term}, term = factor
 // {("*"|"/") factor}, factor = ("+"|"-") factor | number | "(" expression ")".
 class TArithmetic {
 public:
     // Whether text parses; its exact value when no division by zero occurs.
-    static bool Parse(const QString& text, std::optional<TExact>& value) {
+    static bool Parse(const QString& text, std::optional<TFraction>& value) {
         TArithmetic parser(text);
         value = parser.Expression();
         return parser.FOk && parser.FAt == text.size();
@@ -57,46 +43,46 @@ private:
 
     bool Peek(QChar c) const { return FAt < FText.size() && FText[FAt] == c; }
 
-    std::optional<TExact> Expression() {
-        std::optional<TExact> value = Term();
+    std::optional<TFraction> Expression() {
+        std::optional<TFraction> value = Term();
         while (FOk && (Peek(u'+') || Peek(u'-'))) {
             const bool plus = FText[FAt++] == u'+';
-            const std::optional<TExact> right = Term();
+            const std::optional<TFraction> right = Term();
             if (value && right)
-                value = Reduced(value->N * right->D + (plus ? 1 : -1) * right->N * value->D,
-                                value->D * right->D);
+                value = Make(value->N * right->D + (plus ? 1 : -1) * right->N * value->D,
+                             value->D * right->D);
             else
                 value.reset();
         }
         return value;
     }
 
-    std::optional<TExact> Term() {
-        std::optional<TExact> value = Factor();
+    std::optional<TFraction> Term() {
+        std::optional<TFraction> value = Factor();
         while (FOk && (Peek(u'*') || Peek(u'/'))) {
             const bool times = FText[FAt++] == u'*';
-            const std::optional<TExact> right = Factor();
+            const std::optional<TFraction> right = Factor();
             if (!value || !right || (!times && right->N == 0))
                 value.reset();
             else if (times)
-                value = Reduced(value->N * right->N, value->D * right->D);
+                value = Make(value->N * right->N, value->D * right->D);
             else
-                value = Reduced(value->N * right->D, value->D * right->N);
+                value = Make(value->N * right->D, value->D * right->N);
         }
         return value;
     }
 
-    std::optional<TExact> Factor() {
+    std::optional<TFraction> Factor() {
         if (Peek(u'+') || Peek(u'-')) {
             const bool minus = FText[FAt++] == u'-';
-            std::optional<TExact> value = Factor();
+            std::optional<TFraction> value = Factor();
             if (value && minus)
                 value->N = -value->N;
             return value;
         }
         if (Peek(u'(')) {
             ++FAt;
-            std::optional<TExact> value = Expression();
+            std::optional<TFraction> value = Expression();
             if (!Peek(u')'))
                 FOk = false;
             ++FAt;
@@ -109,7 +95,7 @@ private:
             FOk = false;
             return std::nullopt;
         }
-        return TExact{FText.sliced(start, FAt - start).toLongLong(), 1};
+        return TFraction{FText.sliced(start, FAt - start).toLongLong(), 1};
     }
 
     const QString& FText;
@@ -183,7 +169,7 @@ TEST(JudgingProperty, VerdictsFollowTheArithmeticOfEveryKeySequence) {
             last = key;
 
             const QString& answer = game.State().Answer;
-            std::optional<TExact> value;
+            std::optional<TFraction> value;
             const bool arithmetic = TArithmetic::Parse(answer, value);
             ASSERT_EQ(view.OKEnabled, arithmetic) << answer.toStdString();
             accepted += arithmetic;
@@ -195,7 +181,7 @@ TEST(JudgingProperty, VerdictsFollowTheArithmeticOfEveryKeySequence) {
         view.Messages.clear();
         game.Submit();
         ++judged;
-        std::optional<TExact> value;
+        std::optional<TFraction> value;
         TArithmetic::Parse(answer, value);
         const bool makes24 = value && value->N == 24 * value->D;
         ASSERT_EQ(view.Messages, QStringList{makes24 ? AnswerRight : AnswerWrong})

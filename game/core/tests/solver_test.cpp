@@ -2,12 +2,12 @@
 #include "game/core/templates.h"
 
 #include "fakeview.h"
+#include "fraction.h"
 
 #include "casename.h"
 
 #include <gtest/gtest.h>
 
-#include <numeric>
 #include <vector>
 
 using namespace Qt::Literals::StringLiterals;
@@ -100,20 +100,6 @@ INSTANTIATE_TEST_SUITE_P(
 
 // An exact search over every way to combine the four numbers, as fractions, to
 // tell which puzzles truly have an answer.
-struct TFraction {
-    std::int64_t N;
-    std::int64_t D; // > 0
-};
-
-TFraction Make(std::int64_t n, std::int64_t d) {
-    if (d < 0) {
-        n = -n;
-        d = -d;
-    }
-    const std::int64_t g = std::gcd(n, d);
-    return {n / g, d / g};
-}
-
 bool Reaches24(const std::vector<TFraction>& values) {
     if (values.size() == 1)
         return values[0].N == 24 * values[0].D;
