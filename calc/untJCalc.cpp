@@ -2,9 +2,46 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 
 namespace {
+
+// The byte-exact results need the x87 unit to round to its full 64-bit mantissa and
+// to nearest. Linux starts every thread so, and so does MinGW's start-up code for
+// the main thread and std::thread, but Windows starts a thread made with
+// CreateThread at 53 bits. Each call therefore sets what it needs and gives the
+// caller back its own control word, also when an error ends the call.
+#if defined(__GNUC__) && (defined(__i386__) || defined(__x86_64__))
+class TExtendedPrecision {
+public:
+    TExtendedPrecision() {
+        __asm__ volatile("fnstcw %0" : "=m"(FCallerWord)::"memory");
+        const auto wanted =
+            static_cast<std::uint16_t>((FCallerWord & ~RoundingAndPrecision) | NearestAt64Bits);
+        FChanged = wanted != FCallerWord;
+        if (FChanged)
+            __asm__ volatile("fldcw %0" ::"m"(wanted) : "memory");
+    }
+
+    ~TExtendedPrecision() {
+        if (FChanged)
+            __asm__ volatile("fldcw %0" ::"m"(FCallerWord) : "memory");
+    }
+
+    TExtendedPrecision(const TExtendedPrecision&) = delete;
+    TExtendedPrecision& operator=(const TExtendedPrecision&) = delete;
+
+private:
+    static constexpr std::uint16_t RoundingAndPrecision = 0x0F00;
+    static constexpr std::uint16_t NearestAt64Bits = 0x0300;
+    std::uint16_t FCallerWord = 0;
+    bool FChanged = false;
+};
+#else
+// Without an x87 unit long double arithmetic has no precision to set.
+class TExtendedPrecision {};
+#endif
 
 // Enough for the solver's formulas without growing.
 constexpr std::size_t StackReserve = 16;
@@ -235,6 +272,7 @@ std::string MaxOf(const ArgSlots& arguments, int n) {
 }
 
 std::string Calc(const std::string& formula) {
+    const TExtendedPrecision precision;
     TJExpr expr(formula);
     TJStack operators;
     TJStack operands;

@@ -93,5 +93,6 @@ using ArgSlots = std::array<std::string, ArgSlotCount>;
 std::string MaxOf(const ArgSlots& arguments, int n);
 
 // Evaluates a formula and returns its value as number text (or its last operand as
-// written when it has no operator). Throws ECalcError descendants.
+// written when it has no operator). Throws ECalcError descendants. The result does
+// not depend on the precision or rounding the caller has set for the x87 unit.
 std::string Calc(const std::string& formula);

@@ -8,7 +8,7 @@ int main(int argc, char** argv) {
     TApplication app(argc, argv);
     TApplication::SetTitle(u"晴棠算24点"_s);
     QApplication::setApplicationName(u"number"_s);
-    QApplication::setApplicationVersion(u"1.1.0.0"_s);
+    QApplication::setApplicationVersion(QStringLiteral(PROGRAM_VERSION));
     QGuiApplication::setDesktopFileName(u"number"_s);
     QApplication::setWindowIcon(NumberIcon());
 

@@ -3,7 +3,7 @@
 // The Windows services behind the native platform, in wide-character calls so that paths with
 // Chinese names work. Free of Qt: it builds against the bare Windows headers.
 
-#include "header/companion.h"
+#include "header/companion_detection.h"
 
 namespace MakerHeader::Win {
 

@@ -1,22 +1,12 @@
 #pragma once
 
-// The fixed values of the maker header: where the companion product registers itself, the
-// version from which it counts as installed, and every text and address the header shows or
-// opens. Both programs carry the same values.
+// The fixed texts and addresses of the maker header: every text it shows and every address it
+// opens. Both programs carry the same values. Where the companion product registers itself and
+// the version from which it counts as installed are in companion_detection.h.
 
 #include <QStringView>
 
-#include <cstdint>
-
 namespace MakerHeader {
-
-// Under HKEY_LOCAL_MACHINE; the default value names the companion product's executable.
-inline constexpr wchar_t CompanionKey[] =
-    L"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Dovrel.exe";
-
-// The companion product counts as installed from file version 5.1 on.
-inline constexpr std::uint16_t MinimumMajor = 5;
-inline constexpr std::uint16_t MinimumMinor = 1;
 
 // The shell's open call gets the address in a 256-character buffer.
 inline constexpr qsizetype MaxAddressLength = 255;

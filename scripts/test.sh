@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Sets up everything, builds, and runs the whole test suite: once in the
-# normal build and once more built with AddressSanitizer + UndefinedBehaviorSanitizer.
+# Sets up everything, builds, and runs the whole test suite: once in the normal build,
+# once more built with AddressSanitizer + UndefinedBehaviorSanitizer, then the Windows
+# side cross-built and run under wine (scripts/test-windows.sh). On the way it checks
+# that the two programs build without any test library.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 bash scripts/setup.sh
@@ -14,3 +16,9 @@ ctest --preset default -j "$jobs"
 cmake --preset asan
 cmake --build --preset asan -j "$jobs"
 ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 ctest --preset asan -j "$jobs"
+
+# GoogleTest, Google Benchmark and Qt Test are out of reach of this build.
+cmake --preset notests
+cmake --build --preset notests -j "$jobs"
+
+bash scripts/test-windows.sh

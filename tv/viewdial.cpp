@@ -11,7 +11,7 @@ int main(int argc, char** argv) {
     std::setlocale(LC_NUMERIC, "C");
     TApplication::SetTitle(u"晴棠网络电视"_s);
     QApplication::setApplicationName(u"viewdial"_s);
-    QApplication::setApplicationVersion(u"1.2.0.0"_s);
+    QApplication::setApplicationVersion(QStringLiteral(PROGRAM_VERSION));
     QGuiApplication::setDesktopFileName(u"viewdial"_s);
     TMainFrm mainFrm;
     QApplication::setWindowIcon(mainFrm.windowIcon());

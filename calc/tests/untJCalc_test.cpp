@@ -278,6 +278,10 @@ struct TClassRow {
     int Class;
 };
 
+void PrintTo(const TClassRow& row, std::ostream* os) {
+    *os << '"' << row.Token << '"';
+}
+
 class TokenClassOf : public testing::TestWithParam<TClassRow> {};
 
 TEST_P(TokenClassOf, Gives) {
@@ -321,6 +325,10 @@ struct TPrecedenceRow {
     int Result;
 };
 
+void PrintTo(const TPrecedenceRow& row, std::ostream* os) {
+    *os << '"' << row.Top << "\" on top, \"" << row.Incoming << "\" incoming";
+}
+
 class PrecedenceOf : public testing::TestWithParam<TPrecedenceRow> {};
 
 TEST_P(PrecedenceOf, Gives) {
@@ -350,6 +358,10 @@ struct TContinuesRow {
     std::string Next;
     bool Continues;
 };
+
+void PrintTo(const TContinuesRow& row, std::ostream* os) {
+    *os << '"' << row.Token << "\" then \"" << row.Next << '"';
+}
 
 class ContinuesTokenOf : public testing::TestWithParam<TContinuesRow> {};
 
