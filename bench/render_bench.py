@@ -20,9 +20,11 @@ its window has the size of the case, lets it settle for 3 s and then counts, ove
 shown against the 25 a second expected. The viewer's player counts its frameRendered
 signals; mpv's pictures are the frames its playback position advanced over, less those
 it dropped (frame-drop-count and decoder-frame-drop-count, read over its JSON IPC).
-The two players take turns going first. A case whose rounds come within 10 % of
-parity, or fall on both sides of it, gets a third round. The last lines give each
-case's medians and the ratio viewdial / mpv of its CPU seconds.
+A case of the OpenGL path is marked when the viewer's player loaded no OpenGL driver,
+that is, when it drew in software instead. The two players take turns going first. A
+case whose rounds come within 10 % of parity, or fall on both sides of it, gets a
+third round. The last lines give each case's medians and the ratio viewdial / mpv of
+its CPU seconds.
 """
 import argparse
 import hashlib
@@ -94,6 +96,7 @@ class Measurement:
     x_cpu: float
     shown: int
     expected: int
+    opengl: bool  # whether the process had loaded a Mesa driver, i.e. made a GL context
 
     @property
     def cpu(self):
@@ -109,6 +112,11 @@ def cpu_seconds(pid):
         # The command name may hold spaces; the fields after it are fixed.
         fields = stat.read().rsplit(")", 1)[1].split()
     return (int(fields[11]) + int(fields[12])) / TICKS
+
+
+def loaded_opengl_driver(pid):
+    with open(f"/proc/{pid}/maps") as maps:
+        return any(re.search(r"/dri/\w+_dri\.so$", line.strip()) for line in maps)
 
 
 def make_clip(folder, name):
@@ -279,6 +287,7 @@ class Bench:
             if window != case.size or widget not in (None, case.size):
                 raise BenchError(f"{player.label} draws at {window} (widget {widget}), "
                                  f"not at {case.size}")
+            opengl = loaded_opengl_driver(player.process.pid)
             time.sleep(max(0.0, settled - time.monotonic()))
             player_cpu0, x_cpu0 = cpu_seconds(player.process.pid), cpu_seconds(xvfb.pid)
             start = time.monotonic()
@@ -293,7 +302,7 @@ class Bench:
         # Figures are per MEASURE_SECONDS, whatever the few milliseconds of slack.
         scale = MEASURE_SECONDS / elapsed
         return Measurement(player_cpu * scale, x_cpu * scale, shown1 - shown0,
-                           round(FPS * MEASURE_SECONDS))
+                           round(FPS * MEASURE_SECONDS), opengl)
 
 
 def median(values):
@@ -321,7 +330,7 @@ def run_round(bench, cases, servers, xvfb, number, first_turn):
         for player_type in order:
             results[player_type] = bench.measure(player_type, case, servers[case.clip], xvfb)
             m = results[player_type]
-            print(f"  round {number}  {case.name}  {player_type.label:8} "
+            print(f"  round {number}  {case.name:52} {player_type.label:8} "
                   f"{m.player_cpu:5.2f} + X {m.x_cpu:5.2f} = {m.cpu:5.2f} s, "
                   f"{m.shown}/{m.expected} pictures", flush=True)
         case.rounds.append((results[Viewdial], results[Mpv]))
@@ -334,9 +343,14 @@ def summary(case):
     theirs_shown = median([m.shown for _, m in case.rounds])
     expected = case.rounds[0][0].expected
     each = " ".join(f"{r:.2f}" for r in ratios(case))
-    return (f"{case.name:42} viewdial {ours:5.2f} s  mpv {theirs:5.2f} s  "
+    line = (f"{case.name:52} viewdial {ours:5.2f} s  mpv {theirs:5.2f} s  "
             f"ratio {median(ratios(case)):.2f} ({each})  pictures "
             f"{ours_shown:.0f}/{expected} vs {theirs_shown:.0f}/{expected}")
+    # A player that cannot have the OpenGL path it was told to take plays in software;
+    # the figures are then not those of the OpenGL path.
+    if case.render == "opengl" and not all(v.opengl for v, _ in case.rounds):
+        line += "  [viewdial made no OpenGL context: it drew in software]"
+    return line
 
 
 def main():
@@ -389,8 +403,9 @@ def main():
             shutil.rmtree(bench.runtime, ignore_errors=True)
 
     minutes = (time.monotonic() - began) / 60
-    print(f"\nCPU seconds of the player plus the X server per {MEASURE_SECONDS} s, "
-          f"medians of the rounds; ratio viewdial / mpv ({minutes:.1f} min, "
+    print(f"\nCPU seconds of the player plus the X server per {MEASURE_SECONDS} s and "
+          f"pictures shown/expected, medians of the rounds; ratio viewdial / mpv, the median "
+          f"of the rounds' ratios (each round's in brackets) ({minutes:.1f} min, "
           f"at the end: {load()}):")
     for case in cases:
         print(summary(case))
