@@ -18,12 +18,17 @@ gi.require_version("Gst", "1.0")
 gi.require_version("GstRtspServer", "1.0")
 from gi.repository import GLib, Gst, GstRtspServer  # noqa: E402
 
+# One slice per picture: the payloader puts the parameter sets in front of every key
+# frame slice, and a decoder takes parameter sets between two slices for the start of
+# a new picture, so a key frame of several slices would arrive as two damaged halves.
+# Sound in 20 ms packets, as telephony A-law is sent: the source's default of 1024
+# samples would hold every stream, pictures too, for 128 ms before the first packet.
 PIPELINE = (
     "( videotestsrc is-live=true pattern=smpte "
     "! video/x-raw,width=320,height=240,framerate=25/1 "
-    "! x264enc tune=zerolatency speed-preset=ultrafast key-int-max=25 "
+    "! x264enc tune=zerolatency speed-preset=ultrafast key-int-max=25 threads=1 "
     "! rtph264pay name=pay0 pt=96 config-interval=-1 "
-    "audiotestsrc is-live=true wave=sine "
+    "audiotestsrc is-live=true wave=sine samplesperbuffer=160 "
     "! audioconvert ! audioresample ! alawenc ! rtppcmapay name=pay1 )"
 )
 
