@@ -283,6 +283,9 @@ void TMediaPlayer::CreateEngine() {
         // extra thread held the first picture of a channel back by that much. One
         // thread decodes a broadcast picture well within its time.
         {"vd-lavc-threads", "1"},
+        // mpv would wait for a second decoded picture to learn how long the first is to
+        // be shown, 40 ms on a live stream; the frame rate of the stream tells it too.
+        {"video-latency-hacks", "yes"},
         {"demuxer-lavf-o", demuxerOptions.constData()},
         {"stream-lavf-o", streamOptions.constData()},
         {"network-timeout", networkTimeout.constData()},
@@ -290,6 +293,12 @@ void TMediaPlayer::CreateEngine() {
     bool ok = true;
     for (const auto& [name, value] : options)
         ok = mpv_set_option_string(FMpv, name, value) >= 0 && ok;
+#ifdef Q_OS_LINUX
+    // After its own drivers mpv tries SDL's, which goes through the same sound systems
+    // once more, and on a machine without a sound device that took another 100 ms of
+    // every channel switch. A driver that this build of mpv lacks is passed over.
+    mpv_set_option_string(FMpv, "ao", "pipewire,pulse,alsa,jack");
+#endif
     if (!ok || mpv_initialize(FMpv) < 0) {
         mpv_terminate_destroy(FMpv);
         throw EMediaPlayerError(u"无法启动播放器"_s);
