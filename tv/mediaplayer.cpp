@@ -1,8 +1,13 @@
 #include "tv/mediaplayer.h"
 
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QOffscreenSurface>
+#include <QOpenGLContext>
+#include <QOpenGLFunctions>
+#include <QOpenGLWidget>
 #include <QPainter>
 #include <QSlider>
 #include <QStyle>
@@ -11,13 +16,35 @@
 
 #include <mpv/client.h>
 #include <mpv/render.h>
+#include <mpv/render_gl.h>
 
 #include <clocale>
+#include <cstdio>
 #include <cstring>
 #include <new>
 #include <utility>
+#include <vector>
 
 using namespace Qt::Literals::StringLiterals;
+
+// The picture on the OpenGL path: libmpv draws into this widget's framebuffer with the
+// widget's context current, and the window composes it with everything else.
+class TPictureView : public QOpenGLWidget {
+public:
+    explicit TPictureView(TMediaPlayer* player) : QOpenGLWidget(player), FPlayer(player) {
+        setObjectName(u"PictureView"_s);
+        setFocusPolicy(Qt::NoFocus);
+        // Double-clicks are the player's, whichever of its parts they land on.
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+    }
+
+protected:
+    void initializeGL() override { FPlayer->CreateGLRender(); }
+    void paintGL() override { FPlayer->PaintGL(); }
+
+private:
+    TMediaPlayer* FPlayer;
+};
 
 namespace {
 
@@ -38,6 +65,18 @@ enum TWatched : std::uint64_t {
     WatchMute,
     WatchVolume,
 };
+
+int RenderContexts = 0;
+
+// Full screen takes the player, and with it the picture widget, into a window of its
+// own. Qt gives a widget that changes windows a new OpenGL context unless all contexts
+// share their resources, and libmpv gives up the video it shows when its context goes,
+// so the sharing is asked for. Qt reads this attribute only before the application
+// object exists, which is why it is set as the program loads.
+void ShareOpenGLContexts() {
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+}
+Q_CONSTRUCTOR_FUNCTION(ShareOpenGLContexts)
 
 TMediaPlayer::TAddressRedirect& Redirect() {
     static TMediaPlayer::TAddressRedirect redirect;
@@ -66,6 +105,52 @@ void FreeAligned(void* data) {
     ::operator delete[](data, std::align_val_t{StrideAlign});
 }
 
+void* GLProcAddress(void* context, const char* name) {
+    return reinterpret_cast<void*>(static_cast<QOpenGLContext*>(context)->getProcAddress(name));
+}
+
+struct TGLProbe {
+    bool contextMade = false;
+    QString renderer;
+};
+
+TGLProbe ProbeOpenGL() {
+    // These platforms show nothing, so there is nothing for a GPU to draw on.
+    const QString platform = QGuiApplication::platformName();
+    if (platform == u"offscreen"_s || platform == u"minimal"_s)
+        return {};
+    QOpenGLContext context;
+    if (!context.create())
+        return {};
+    QOffscreenSurface surface;
+    surface.setFormat(context.format());
+    surface.create();
+    if (!context.makeCurrent(&surface))
+        return {};
+    const auto* renderer =
+        reinterpret_cast<const char*>(context.functions()->glGetString(GL_RENDERER));
+    TGLProbe probe{true, QString::fromUtf8(renderer ? renderer : "")};
+    context.doneCurrent();
+    return probe;
+}
+
+TRenderChoice ChoosePath() {
+    const QString forced = qEnvironmentVariable(RenderPathVariable);
+    if (ChooseRenderPath(forced, true, QString()).path == TRenderPath::Software)
+        return {TRenderPath::Software, false}; // forced: no need to look at the display
+    static const TGLProbe probe = ProbeOpenGL();
+    return ChooseRenderPath(forced, probe.contextMade, probe.renderer);
+}
+
+void SayOpenGLIsNotUsed(const char* reason) {
+    static bool said = false;
+    if (std::exchange(said, true))
+        return;
+    std::fprintf(stderr,
+                 "viewdial: the player cannot draw through OpenGL (%s); it draws in software\n",
+                 reason);
+}
+
 } // namespace
 
 EMediaPlayerError::EMediaPlayerError(const QString& message)
@@ -77,6 +162,10 @@ TMediaPlayer::TAddressRedirect TMediaPlayer::SetAddressRedirect(TAddressRedirect
     return previous;
 }
 
+int TMediaPlayer::RenderContextsAlive() {
+    return RenderContexts;
+}
+
 TMediaPlayer::TMediaPlayer(QWidget* parent) : QWidget(parent) {
     setObjectName(u"WMP"_s);
     setAccessibleName(u"电视播放器"_s);
@@ -84,35 +173,43 @@ TMediaPlayer::TMediaPlayer(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     CreateControls();
     CreateEngine();
-    m_clock.start();
-    m_watchdog.setInterval(TickMs);
-    connect(&m_watchdog, &QTimer::timeout, this, &TMediaPlayer::Tick);
-    m_retry.setSingleShot(true);
-    connect(&m_retry, &QTimer::timeout, this, [this] { Load(m_retryAddress); });
+    const TRenderChoice choice = ChoosePath();
+    if (choice.refused)
+        SayOpenGLIsNotUsed("no OpenGL context can be made on this display");
+    if (choice.path == TRenderPath::OpenGL) {
+        StartOpenGL();
+    } else if (!StartSoftware()) {
+        mpv_terminate_destroy(FMpv);
+        throw EMediaPlayerError(u"无法创建视频输出"_s);
+    }
+    FClock.start();
+    FWatchdog.setInterval(TickMs);
+    connect(&FWatchdog, &QTimer::timeout, this, &TMediaPlayer::Tick);
+    FRetry.setSingleShot(true);
+    connect(&FRetry, &QTimer::timeout, this, [this] { Load(FRetryAddress); });
     ShowStatus();
 }
 
 TMediaPlayer::~TMediaPlayer() {
     // Once the callbacks are gone no engine thread can post to this widget any more;
     // the render context must go before the core it belongs to.
-    mpv_set_wakeup_callback(m_mpv, nullptr, nullptr);
-    mpv_render_context_set_update_callback(m_render, nullptr, nullptr);
-    mpv_render_context_free(m_render);
-    mpv_terminate_destroy(m_mpv);
+    mpv_set_wakeup_callback(FMpv, nullptr, nullptr);
+    FreeRender();
+    mpv_terminate_destroy(FMpv);
 }
 
 void TMediaPlayer::CreateControls() {
-    m_bar = new QWidget(this);
-    m_bar->setObjectName(u"ControlBar"_s);
-    m_bar->setAccessibleName(u"播放控制"_s);
-    m_bar->setAutoFillBackground(true);
-    auto* layout = new QHBoxLayout(m_bar);
+    FBar = new QWidget(this);
+    FBar->setObjectName(u"ControlBar"_s);
+    FBar->setAccessibleName(u"播放控制"_s);
+    FBar->setAutoFillBackground(true);
+    auto* layout = new QHBoxLayout(FBar);
     layout->setContentsMargins(2, 2, 4, 2);
     layout->setSpacing(2);
 
     auto button = [this, layout](const QString& name, const QString& text,
                                  QStyle::StandardPixmap icon) {
-        auto* btn = new QToolButton(m_bar);
+        auto* btn = new QToolButton(FBar);
         btn->setObjectName(name);
         btn->setAutoRaise(true);
         btn->setFocusPolicy(Qt::StrongFocus);
@@ -122,36 +219,37 @@ void TMediaPlayer::CreateControls() {
         layout->addWidget(btn);
         return btn;
     };
-    m_playBtn = button(u"PlayBtn"_s, u"暂停"_s, QStyle::SP_MediaPause);
-    m_stopBtn = button(u"StopBtn"_s, u"停止"_s, QStyle::SP_MediaStop);
-    m_muteBtn = button(u"MuteBtn"_s, u"静音"_s, QStyle::SP_MediaVolume);
-    m_muteBtn->setCheckable(true);
-    m_volumeSld = new QSlider(Qt::Horizontal, m_bar);
-    m_volumeSld->setObjectName(u"VolumeSld"_s);
-    m_volumeSld->setRange(0, 100);
-    m_volumeSld->setValue(100);
-    m_volumeSld->setFixedWidth(70);
-    m_volumeSld->setToolTip(u"音量"_s);
-    m_volumeSld->setAccessibleName(u"音量"_s);
-    layout->addWidget(m_volumeSld);
-    m_statusLbl = new QLabel(m_bar);
-    m_statusLbl->setObjectName(u"StatusLbl"_s);
-    m_statusLbl->setAccessibleName(u"播放状态"_s);
-    layout->addWidget(m_statusLbl, 1);
-    m_fullBtn = button(u"FullScreenBtn"_s, u"全屏"_s, QStyle::SP_TitleBarMaxButton);
+    FPlayBtn = button(u"PlayBtn"_s, u"暂停"_s, QStyle::SP_MediaPause);
+    FStopBtn = button(u"StopBtn"_s, u"停止"_s, QStyle::SP_MediaStop);
+    FMuteBtn = button(u"MuteBtn"_s, u"静音"_s, QStyle::SP_MediaVolume);
+    FMuteBtn->setCheckable(true);
+    FVolumeSld = new QSlider(Qt::Horizontal, FBar);
+    FVolumeSld->setObjectName(u"VolumeSld"_s);
+    FVolumeSld->setRange(0, 100);
+    FVolumeSld->setValue(100);
+    FVolumeSld->setFixedWidth(70);
+    FVolumeSld->setToolTip(u"音量"_s);
+    FVolumeSld->setAccessibleName(u"音量"_s);
+    layout->addWidget(FVolumeSld);
+    FStatusLbl = new QLabel(FBar);
+    FStatusLbl->setObjectName(u"StatusLbl"_s);
+    FStatusLbl->setAccessibleName(u"播放状态"_s);
+    layout->addWidget(FStatusLbl, 1);
+    FFullBtn = button(u"FullScreenBtn"_s, u"全屏"_s, QStyle::SP_TitleBarMaxButton);
 
-    connect(m_playBtn, &QToolButton::clicked, this, &TMediaPlayer::TogglePause);
-    connect(m_stopBtn, &QToolButton::clicked, this, &TMediaPlayer::Stop);
-    connect(m_muteBtn, &QToolButton::toggled, this, &TMediaPlayer::SetMuted);
-    connect(m_volumeSld, &QSlider::valueChanged, this, &TMediaPlayer::SetVolume);
-    connect(m_fullBtn, &QToolButton::clicked, this, &TMediaPlayer::ToggleFullScreen);
+    connect(FPlayBtn, &QToolButton::clicked, this, &TMediaPlayer::TogglePause);
+    connect(FStopBtn, &QToolButton::clicked, this, &TMediaPlayer::Stop);
+    connect(FMuteBtn, &QToolButton::toggled, this, &TMediaPlayer::SetMuted);
+    connect(FVolumeSld, &QSlider::valueChanged, this, &TMediaPlayer::SetVolume);
+    connect(FFullBtn, &QToolButton::clicked, this, &TMediaPlayer::ToggleFullScreen);
 }
 
 void TMediaPlayer::CreateEngine() {
-    // libmpv refuses to start unless numbers are formatted the C way.
+    // libmpv refuses to start unless numbers are formatted the C way, and QApplication
+    // sets the locale from the environment.
     std::setlocale(LC_NUMERIC, "C");
-    m_mpv = mpv_create();
-    if (!m_mpv)
+    FMpv = mpv_create();
+    if (!FMpv)
         throw EMediaPlayerError(u"无法创建播放器"_s);
     // mpv's network-timeout covers only http; rtsp and mmst take FFmpeg's own timeouts
     // (in microseconds), without which a server that accepts and never answers would
@@ -180,82 +278,194 @@ void TMediaPlayer::CreateEngine() {
         // the header names no stream, and then for a fifth of a second at most.
         {"demuxer-lavf-probe-info", "nostreams"},
         {"demuxer-lavf-analyzeduration", "0.2"},
+        // A decoder that works on several pictures at once gives out its first only
+        // when the next ones are in; a live stream brings one every 40 ms, so each
+        // extra thread held the first picture of a channel back by that much. One
+        // thread decodes a broadcast picture well within its time.
+        {"vd-lavc-threads", "1"},
+        // mpv would wait for a second decoded picture to learn how long the first is to
+        // be shown, 40 ms on a live stream; the frame rate of the stream tells it too.
+        {"video-latency-hacks", "yes"},
         {"demuxer-lavf-o", demuxerOptions.constData()},
         {"stream-lavf-o", streamOptions.constData()},
         {"network-timeout", networkTimeout.constData()},
     };
     bool ok = true;
     for (const auto& [name, value] : options)
-        ok = mpv_set_option_string(m_mpv, name, value) >= 0 && ok;
-    if (!ok || mpv_initialize(m_mpv) < 0) {
-        mpv_terminate_destroy(m_mpv);
+        ok = mpv_set_option_string(FMpv, name, value) >= 0 && ok;
+#ifdef Q_OS_LINUX
+    // After its own drivers mpv tries SDL's, which goes through the same sound systems
+    // once more, and on a machine without a sound device that took another 100 ms of
+    // every channel switch. A driver that this build of mpv lacks is passed over.
+    mpv_set_option_string(FMpv, "ao", "pipewire,pulse,alsa,jack");
+#endif
+    if (!ok || mpv_initialize(FMpv) < 0) {
+        mpv_terminate_destroy(FMpv);
         throw EMediaPlayerError(u"无法启动播放器"_s);
     }
 
-    mpv_request_log_messages(m_mpv, "warn");
-    mpv_observe_property(m_mpv, WatchWidth, "dwidth", MPV_FORMAT_INT64);
-    mpv_observe_property(m_mpv, WatchHeight, "dheight", MPV_FORMAT_INT64);
-    mpv_observe_property(m_mpv, WatchPausedForCache, "paused-for-cache", MPV_FORMAT_FLAG);
-    mpv_observe_property(m_mpv, WatchBufferingPercent, "cache-buffering-state", MPV_FORMAT_INT64);
-    mpv_observe_property(m_mpv, WatchPlaybackTime, "playback-time", MPV_FORMAT_DOUBLE);
-    mpv_observe_property(m_mpv, WatchPause, "pause", MPV_FORMAT_FLAG);
-    mpv_observe_property(m_mpv, WatchMute, "mute", MPV_FORMAT_FLAG);
-    mpv_observe_property(m_mpv, WatchVolume, "volume", MPV_FORMAT_DOUBLE);
+    mpv_request_log_messages(FMpv, "warn");
+    mpv_observe_property(FMpv, WatchWidth, "dwidth", MPV_FORMAT_INT64);
+    mpv_observe_property(FMpv, WatchHeight, "dheight", MPV_FORMAT_INT64);
+    mpv_observe_property(FMpv, WatchPausedForCache, "paused-for-cache", MPV_FORMAT_FLAG);
+    mpv_observe_property(FMpv, WatchBufferingPercent, "cache-buffering-state", MPV_FORMAT_INT64);
+    mpv_observe_property(FMpv, WatchPlaybackTime, "playback-time", MPV_FORMAT_DOUBLE);
+    mpv_observe_property(FMpv, WatchPause, "pause", MPV_FORMAT_FLAG);
+    mpv_observe_property(FMpv, WatchMute, "mute", MPV_FORMAT_FLAG);
+    mpv_observe_property(FMpv, WatchVolume, "volume", MPV_FORMAT_DOUBLE);
+    mpv_set_wakeup_callback(FMpv, &TMediaPlayer::OnWakeup, this);
+}
 
+void TMediaPlayer::StartOpenGL() {
+    FView = new TPictureView(this);
+    FView->setGeometry(VideoRect());
+    // libmpv falls back to software decoding by itself where no safe decoder is found.
+    mpv_set_property_string(FMpv, "hwdec", "auto-safe");
+}
+
+bool TMediaPlayer::StartSoftware() {
     char apiType[] = MPV_RENDER_API_TYPE_SW;
     mpv_render_param params[] = {{MPV_RENDER_PARAM_API_TYPE, apiType},
                                  {MPV_RENDER_PARAM_INVALID, nullptr}};
-    if (mpv_render_context_create(&m_render, m_mpv, params) < 0) {
-        mpv_terminate_destroy(m_mpv);
-        throw EMediaPlayerError(u"无法创建视频输出"_s);
+    if (mpv_render_context_create(&FRender, FMpv, params) < 0) {
+        FRender = nullptr;
+        return false;
     }
-    mpv_set_wakeup_callback(m_mpv, &TMediaPlayer::OnWakeup, this);
-    mpv_render_context_set_update_callback(m_render, &TMediaPlayer::OnRenderUpdate, this);
+    ++RenderContexts;
+    mpv_render_context_set_update_callback(FRender, &TMediaPlayer::OnRenderUpdate, this);
+    if (!FHeldLoad.isEmpty())
+        Load(std::exchange(FHeldLoad, QString()));
+    return true;
+}
+
+void TMediaPlayer::FallBackToSoftware(const char* reason) {
+    if (!FView)
+        return;
+    SayOpenGLIsNotUsed(reason);
+    FreeGLRender();
+    delete std::exchange(FView, nullptr);
+    mpv_set_property_string(FMpv, "hwdec", "no");
+    if (!StartSoftware())
+        FSession.OnLog(u"无法创建视频输出"_s);
+    update();
+}
+
+void TMediaPlayer::CheckOpenGLStarted() {
+    // Qt makes the picture widget's context as the widget is shown; where that fails
+    // it says so on its own and never asks the widget to set up.
+    if (FView && !FRender && FView->isVisible() && !FView->context())
+        FallBackToSoftware("no OpenGL context for the picture");
+}
+
+void TMediaPlayer::CreateGLRender() {
+    if (FRender)
+        return;
+    QOpenGLContext* context = FView->context();
+    mpv_opengl_init_params init{&GLProcAddress, context};
+    char apiType[] = MPV_RENDER_API_TYPE_OPENGL;
+    std::vector<mpv_render_param> params{{MPV_RENDER_PARAM_API_TYPE, apiType},
+                                         {MPV_RENDER_PARAM_OPENGL_INIT_PARAMS, &init}};
+#if QT_CONFIG(xcb)
+    // Some hardware decoders hand their pictures to OpenGL through the X display.
+    if (auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>())
+        params.push_back({MPV_RENDER_PARAM_X11_DISPLAY, x11->display()});
+#endif
+    params.push_back({MPV_RENDER_PARAM_INVALID, nullptr});
+    if (mpv_render_context_create(&FRender, FMpv, params.data()) < 0) {
+        FRender = nullptr;
+        // Not from within the widget's own set-up: the fallback deletes the widget.
+        QMetaObject::invokeMethod(
+            this, [this] { FallBackToSoftware("libmpv cannot draw with this OpenGL"); },
+            Qt::QueuedConnection);
+        return;
+    }
+    ++RenderContexts;
+    FContextGone = connect(context, &QOpenGLContext::aboutToBeDestroyed, this,
+                           &TMediaPlayer::FreeGLRender, Qt::DirectConnection);
+    mpv_render_context_set_update_callback(FRender, &TMediaPlayer::OnRenderUpdate, this);
+    // A context that Qt made anew (the first went with the window it belonged to) left
+    // libmpv without video: the channel is opened again.
+    const bool watching = FSession.Watching() || FSession.Status() == TStreamStatus::Paused;
+    const QString load = !FHeldLoad.isEmpty() ? std::exchange(FHeldLoad, QString())
+                         : watching           ? FLoaded
+                                              : QString();
+    if (!load.isEmpty())
+        Load(load);
+}
+
+void TMediaPlayer::FreeGLRender() {
+    if (!FRender)
+        return;
+    disconnect(FContextGone);
+    FView->makeCurrent();
+    mpv_render_context_set_update_callback(FRender, nullptr, nullptr);
+    mpv_render_context_free(std::exchange(FRender, nullptr));
+    --RenderContexts;
+    FView->doneCurrent();
+}
+
+void TMediaPlayer::FreeRender() {
+    if (FView) {
+        FreeGLRender();
+    } else if (FRender) {
+        mpv_render_context_set_update_callback(FRender, nullptr, nullptr);
+        mpv_render_context_free(std::exchange(FRender, nullptr));
+        --RenderContexts;
+    }
 }
 
 void TMediaPlayer::OnWakeup(void* self) {
     auto* player = static_cast<TMediaPlayer*>(self);
-    if (!player->m_drainPosted.exchange(true))
+    if (!player->FDrainPosted.exchange(true))
         QMetaObject::invokeMethod(player, &TMediaPlayer::DrainEvents, Qt::QueuedConnection);
 }
 
 void TMediaPlayer::OnRenderUpdate(void* self) {
     auto* player = static_cast<TMediaPlayer*>(self);
-    if (!player->m_renderPosted.exchange(true))
-        QMetaObject::invokeMethod(player, &TMediaPlayer::RenderFrame, Qt::QueuedConnection);
+    if (!player->FRenderPosted.exchange(true))
+        QMetaObject::invokeMethod(player, &TMediaPlayer::RenderUpdate, Qt::QueuedConnection);
 }
 
 void TMediaPlayer::setURL(const QString& url) {
     if (!IsSingleAbsoluteAddress(url))
         throw EMediaPlayerError(u"无效的节目地址：%1"_s.arg(url));
     const QString target = Redirect() ? Redirect()(url) : url;
-    const TStreamSession before = m_session;
-    m_retry.stop();
-    const int rc = Load(m_session.Start(target, m_clock.elapsed()));
+    const TStreamSession before = FSession;
+    FRetry.stop();
+    const int rc = Load(FSession.Start(target, FClock.elapsed()));
     if (rc < 0) {
-        m_session = before;
+        FSession = before;
         throw EMediaPlayerError(
             u"播放器拒绝了地址 %1：%2"_s.arg(url, QString::fromUtf8(mpv_error_string(rc))));
     }
-    m_url = url;
-    m_frame = QImage();
-    m_videoSize = QSize();
-    if (m_paused)
+    FUrl = url;
+    FHasPicture = false;
+    FNewPicture = false;
+    FVideoSize = QSize();
+    if (FPaused)
         SetFlagProperty("pause", false);
-    m_watchdog.start();
+    FWatchdog.start();
+    if (FView)
+        FView->update();
     update();
     ShowStatus();
 }
 
 int TMediaPlayer::Load(const QString& address) {
-    const QByteArray utf8 = address.toUtf8();
-    const char* args[] = {"loadfile", utf8.constData(), "replace", nullptr};
-    const int rc = mpv_command_async(m_mpv, m_loadNumber + 1, args);
+    int rc = 0;
+    if (FRender) {
+        const QByteArray utf8 = address.toUtf8();
+        const char* args[] = {"loadfile", utf8.constData(), "replace", nullptr};
+        rc = mpv_command_async(FMpv, FLoadNumber + 1, args);
+    } else {
+        FHeldLoad = address;
+    }
     if (rc >= 0) {
-        ++m_loadNumber;
-        m_entryId = -1;
-        m_pendingEnd.reset();
-        m_entryStarted = false;
+        ++FLoadNumber;
+        FEntryId = -1;
+        FPendingEnd.reset();
+        FEntryStarted = false;
+        FLoaded = address;
     }
     return rc;
 }
@@ -265,32 +475,33 @@ void TMediaPlayer::Apply(const TStreamAction& action) {
     case TStreamAction::None:
         break;
     case TStreamAction::Load:
-        m_retryAddress = action.address;
-        m_retry.start(action.delayMs);
+        FRetryAddress = action.address;
+        FRetry.start(action.delayMs);
         break;
     case TStreamAction::Stop: {
-        m_retry.stop();
+        FRetry.stop();
+        FHeldLoad.clear();
         const char* args[] = {"stop", nullptr};
-        mpv_command_async(m_mpv, 0, args);
+        mpv_command_async(FMpv, 0, args);
         break;
     }
     }
 }
 
 void TMediaPlayer::DrainEvents() {
-    m_drainPosted = false;
+    FDrainPosted = false;
     for (;;) {
-        const mpv_event* event = mpv_wait_event(m_mpv, 0);
+        const mpv_event* event = mpv_wait_event(FMpv, 0);
         if (event->event_id == MPV_EVENT_NONE)
             break;
         HandleEvent(*event);
     }
     // libmpv hands out its log lines only once no other event is waiting, so the line
     // that says why a load failed comes after the load's end: judge the end only now.
-    if (m_pendingEnd) {
-        const TStreamEnd end = *m_pendingEnd;
-        m_pendingEnd.reset();
-        Apply(m_session.OnEnd(end, m_clock.elapsed()));
+    if (FPendingEnd) {
+        const TStreamEnd end = *FPendingEnd;
+        FPendingEnd.reset();
+        Apply(FSession.OnEnd(end, FClock.elapsed()));
     }
     ShowStatus();
 }
@@ -298,33 +509,33 @@ void TMediaPlayer::DrainEvents() {
 void TMediaPlayer::HandleEvent(const mpv_event& event) {
     switch (event.event_id) {
     case MPV_EVENT_LOG_MESSAGE:
-        m_session.OnLog(QString::fromUtf8(static_cast<mpv_event_log_message*>(event.data)->text));
+        FSession.OnLog(QString::fromUtf8(static_cast<mpv_event_log_message*>(event.data)->text));
         break;
     case MPV_EVENT_COMMAND_REPLY:
-        if (event.reply_userdata != 0 && event.reply_userdata == m_loadNumber) {
+        if (event.reply_userdata != 0 && event.reply_userdata == FLoadNumber) {
             if (event.error < 0)
-                m_pendingEnd = TStreamEnd::Error;
+                FPendingEnd = TStreamEnd::Error;
             else
-                m_entryId = EntryIdOf(static_cast<mpv_event_command*>(event.data)->result);
+                FEntryId = EntryIdOf(static_cast<mpv_event_command*>(event.data)->result);
         }
         break;
     case MPV_EVENT_START_FILE:
-        if (static_cast<mpv_event_start_file*>(event.data)->playlist_entry_id == m_entryId)
-            m_entryStarted = true;
+        if (static_cast<mpv_event_start_file*>(event.data)->playlist_entry_id == FEntryId)
+            FEntryStarted = true;
         break;
     case MPV_EVENT_FILE_LOADED:
-        if (m_entryStarted)
-            m_session.OnLoaded();
+        if (FEntryStarted)
+            FSession.OnLoaded();
         break;
     case MPV_EVENT_END_FILE: {
         const auto* end = static_cast<mpv_event_end_file*>(event.data);
-        if (end->playlist_entry_id != m_entryId)
+        if (end->playlist_entry_id != FEntryId)
             break; // a channel that was replaced: not a failure
-        m_entryStarted = false;
+        FEntryStarted = false;
         const TStreamEnd how = end->reason == MPV_END_FILE_REASON_EOF     ? TStreamEnd::EndOfStream
                                : end->reason == MPV_END_FILE_REASON_ERROR ? TStreamEnd::Error
                                                                           : TStreamEnd::Replaced;
-        m_pendingEnd = how;
+        FPendingEnd = how;
         break;
     }
     case MPV_EVENT_PROPERTY_CHANGE:
@@ -342,132 +553,188 @@ void TMediaPlayer::HandlePropertyChange(const mpv_event& event) {
     auto asFlag = [&] { return present && *static_cast<int*>(property->data) != 0; };
     switch (event.reply_userdata) {
     case WatchWidth:
-        m_videoSize.setWidth(int(asInt()));
+        FVideoSize.setWidth(int(asInt()));
         break;
     case WatchHeight:
-        m_videoSize.setHeight(int(asInt()));
+        FVideoSize.setHeight(int(asInt()));
         break;
     case WatchPausedForCache:
-        m_session.OnBuffering(asFlag(), m_session.BufferingPercent());
+        FSession.OnBuffering(asFlag(), FSession.BufferingPercent());
         break;
     case WatchBufferingPercent:
-        m_session.OnBuffering(m_session.Status() == TStreamStatus::Buffering, int(asInt()));
+        FSession.OnBuffering(FSession.Status() == TStreamStatus::Buffering, int(asInt()));
         break;
     case WatchPlaybackTime:
         if (present)
-            m_session.OnProgress(m_clock.elapsed());
+            FSession.OnProgress(FClock.elapsed());
         break;
     case WatchPause:
-        m_paused = asFlag();
-        m_session.SetPaused(m_paused, m_clock.elapsed());
-        m_playBtn->setIcon(
-            style()->standardIcon(m_paused ? QStyle::SP_MediaPlay : QStyle::SP_MediaPause));
-        m_playBtn->setToolTip(m_paused ? u"播放"_s : u"暂停"_s);
-        m_playBtn->setAccessibleName(m_playBtn->toolTip());
+        FPaused = asFlag();
+        FSession.SetPaused(FPaused, FClock.elapsed());
+        FPlayBtn->setIcon(
+            style()->standardIcon(FPaused ? QStyle::SP_MediaPlay : QStyle::SP_MediaPause));
+        FPlayBtn->setToolTip(FPaused ? u"播放"_s : u"暂停"_s);
+        FPlayBtn->setAccessibleName(FPlayBtn->toolTip());
         break;
     case WatchMute: {
-        m_muted = asFlag();
-        const QSignalBlocker block(m_muteBtn);
-        m_muteBtn->setChecked(m_muted);
-        m_muteBtn->setIcon(
-            style()->standardIcon(m_muted ? QStyle::SP_MediaVolumeMuted : QStyle::SP_MediaVolume));
-        m_muteBtn->setToolTip(m_muted ? u"取消静音"_s : u"静音"_s);
-        m_muteBtn->setAccessibleName(m_muteBtn->toolTip());
+        FMuted = asFlag();
+        const QSignalBlocker block(FMuteBtn);
+        FMuteBtn->setChecked(FMuted);
+        FMuteBtn->setIcon(
+            style()->standardIcon(FMuted ? QStyle::SP_MediaVolumeMuted : QStyle::SP_MediaVolume));
+        FMuteBtn->setToolTip(FMuted ? u"取消静音"_s : u"静音"_s);
+        FMuteBtn->setAccessibleName(FMuteBtn->toolTip());
         break;
     }
     case WatchVolume:
         if (present) {
-            const QSignalBlocker block(m_volumeSld);
-            m_volumeSld->setValue(qRound(*static_cast<double*>(property->data)));
+            const QSignalBlocker block(FVolumeSld);
+            FVolumeSld->setValue(qRound(*static_cast<double*>(property->data)));
         }
         break;
     default:
         break;
     }
-    if (m_framePending && !m_videoSize.isEmpty())
-        RenderFrame();
 }
 
-void TMediaPlayer::RenderFrame() {
-    m_renderPosted = false;
-    const std::uint64_t flags = mpv_render_context_update(m_render);
-    if (!(flags & MPV_RENDER_UPDATE_FRAME) && !m_framePending)
+void TMediaPlayer::RenderUpdate() {
+    FRenderPosted = false;
+    if (!FRender)
         return;
-    // The picture is kept at the stream's own size; painting scales it to the widget.
-    if (m_videoSize.isEmpty()) {
-        m_framePending = true;
-        return;
+    if (FView) {
+        FView->makeCurrent();
+        const bool frame = mpv_render_context_update(FRender) & MPV_RENDER_UPDATE_FRAME;
+        FView->doneCurrent();
+        if (frame) {
+            FHasPicture = true;
+            FNewPicture = true;
+            FView->update();
+        }
+    } else if (mpv_render_context_update(FRender) & MPV_RENDER_UPDATE_FRAME) {
+        RenderSoftware(true);
     }
-    m_framePending = false;
-    if (m_frame.size() != m_videoSize || !m_frame.isDetached()) {
+}
+
+void TMediaPlayer::RenderSoftware(bool newPicture) {
+    // libmpv scales and letterboxes the picture to the rectangle it is shown in, in
+    // device pixels, so that painting it is a plain copy.
+    const qreal ratio = devicePixelRatioF();
+    const QSize size = (QSizeF(VideoRect().size()) * ratio).toSize().expandedTo(QSize(1, 1));
+    const bool resized = FPicture.size() != size;
+    if (resized || !FPicture.isDetached()) {
         const qsizetype stride =
-            (qsizetype(m_videoSize.width()) * 4 + StrideAlign - 1) / StrideAlign * StrideAlign;
-        void* pixels = ::operator new[](std::size_t(stride) * m_videoSize.height(),
-                                        std::align_val_t{StrideAlign});
-        m_frame = QImage(static_cast<uchar*>(pixels), m_videoSize.width(), m_videoSize.height(),
-                         stride, QImage::Format_RGB32, &FreeAligned, pixels);
+            (qsizetype(size.width()) * 4 + StrideAlign - 1) / StrideAlign * StrideAlign;
+        void* pixels =
+            ::operator new[](std::size_t(stride) * size.height(), std::align_val_t{StrideAlign});
+        FPicture = QImage(static_cast<uchar*>(pixels), size.width(), size.height(), stride,
+                          QImage::Format_RGB32, &FreeAligned, pixels);
+        FPicture.setDevicePixelRatio(ratio);
     }
-    int size[2] = {m_frame.width(), m_frame.height()};
+    int target[2] = {size.width(), size.height()};
     char format[] = "bgr0"; // byte order of QImage::Format_RGB32 on a little-endian machine
-    std::size_t stride = std::size_t(m_frame.bytesPerLine());
+    std::size_t stride = std::size_t(FPicture.bytesPerLine());
     int blockForTargetTime = 0;
-    mpv_render_param params[] = {{MPV_RENDER_PARAM_SW_SIZE, size},
+    mpv_render_param params[] = {{MPV_RENDER_PARAM_SW_SIZE, target},
                                  {MPV_RENDER_PARAM_SW_FORMAT, format},
                                  {MPV_RENDER_PARAM_SW_STRIDE, &stride},
-                                 {MPV_RENDER_PARAM_SW_POINTER, m_frame.bits()},
+                                 {MPV_RENDER_PARAM_SW_POINTER, FPicture.bits()},
                                  {MPV_RENDER_PARAM_BLOCK_FOR_TARGET_TIME, &blockForTargetTime},
                                  {MPV_RENDER_PARAM_INVALID, nullptr}};
-    if (mpv_render_context_render(m_render, params) < 0)
+    if (mpv_render_context_render(FRender, params) < 0)
         return;
-    m_session.OnProgress(m_clock.elapsed());
-    update(VideoRect());
+    // The bars beside the picture stay black from one picture to the next.
+    update(resized || !FHasPicture ? VideoRect() : PictureRect());
+    FHasPicture = true;
+    if (newPicture)
+        PictureShown();
+}
+
+void TMediaPlayer::PaintGL() {
+    if (!FRender || !FHasPicture) {
+        QOpenGLFunctions* gl = QOpenGLContext::currentContext()->functions();
+        gl->glClearColor(0, 0, 0, 1);
+        gl->glClear(GL_COLOR_BUFFER_BIT);
+        return;
+    }
+    const qreal ratio = FView->devicePixelRatioF();
+    mpv_opengl_fbo fbo{int(FView->defaultFramebufferObject()), qRound(FView->width() * ratio),
+                       qRound(FView->height() * ratio), 0};
+    // The widget's framebuffer has its origin at the bottom left, as a window's has.
+    int flipY = 1;
+    int blockForTargetTime = 0;
+    mpv_render_param params[] = {{MPV_RENDER_PARAM_OPENGL_FBO, &fbo},
+                                 {MPV_RENDER_PARAM_FLIP_Y, &flipY},
+                                 {MPV_RENDER_PARAM_BLOCK_FOR_TARGET_TIME, &blockForTargetTime},
+                                 {MPV_RENDER_PARAM_INVALID, nullptr}};
+    mpv_render_context_render(FRender, params);
+    // A read-back for Frame() draws the picture too, but shows nothing new.
+    if (FNewPicture && !FGrabbing) {
+        FNewPicture = false;
+        PictureShown();
+    }
+}
+
+void TMediaPlayer::PictureShown() {
+    FSession.OnProgress(FClock.elapsed());
     ShowStatus();
     emit frameRendered();
 }
 
+QImage TMediaPlayer::Frame() const {
+    if (!FHasPicture)
+        return {};
+    if (!FView)
+        return FPicture;
+    FGrabbing = true;
+    QImage picture = FView->grabFramebuffer();
+    FGrabbing = false;
+    return picture;
+}
+
 void TMediaPlayer::Tick() {
-    if (!m_session.Watching()) {
-        m_watchdog.stop();
+    if (!FSession.Watching()) {
+        FWatchdog.stop();
         return;
     }
-    Apply(m_session.OnTick(m_clock.elapsed()));
+    Apply(FSession.OnTick(FClock.elapsed()));
     ShowStatus();
 }
 
 void TMediaPlayer::ShowStatus() {
-    const QString text = m_session.StatusText();
-    if (text == m_shownStatus)
+    const QString text = FSession.StatusText();
+    if (text == FShownStatus)
         return;
-    m_shownStatus = text;
-    m_statusLbl->setText(text);
+    FShownStatus = text;
+    FStatusLbl->setText(text);
     emit statusChanged(text);
 }
 
 QString TMediaPlayer::StatusText() const {
-    return m_shownStatus;
+    return FShownStatus;
 }
 
 void TMediaPlayer::SetFlagProperty(const char* name, bool value) {
     int flag = value ? 1 : 0;
-    mpv_set_property_async(m_mpv, 0, name, MPV_FORMAT_FLAG, &flag);
+    mpv_set_property_async(FMpv, 0, name, MPV_FORMAT_FLAG, &flag);
 }
 
 void TMediaPlayer::TogglePause() {
-    const TStreamStatus status = m_session.Status();
-    if ((status == TStreamStatus::Stopped || status == TStreamStatus::Failed) && !m_url.isEmpty()) {
-        setURL(m_url);
+    const TStreamStatus status = FSession.Status();
+    if ((status == TStreamStatus::Stopped || status == TStreamStatus::Failed) && !FUrl.isEmpty()) {
+        setURL(FUrl);
         return;
     }
-    SetFlagProperty("pause", !m_paused);
+    SetFlagProperty("pause", !FPaused);
 }
 
 void TMediaPlayer::Stop() {
-    if (m_session.Status() == TStreamStatus::Idle)
+    if (FSession.Status() == TStreamStatus::Idle)
         return;
-    m_retry.stop();
-    m_session.Stop();
+    FRetry.stop();
+    FHeldLoad.clear();
+    FSession.Stop();
     const char* args[] = {"stop", nullptr};
-    mpv_command_async(m_mpv, 0, args);
+    mpv_command_async(FMpv, 0, args);
     ShowStatus();
 }
 
@@ -477,22 +744,22 @@ void TMediaPlayer::SetMuted(bool muted) {
 
 void TMediaPlayer::SetVolume(int volume) {
     double value = volume;
-    mpv_set_property_async(m_mpv, 0, "volume", MPV_FORMAT_DOUBLE, &value);
+    mpv_set_property_async(FMpv, 0, "volume", MPV_FORMAT_DOUBLE, &value);
 }
 
 void TMediaPlayer::ToggleFullScreen() {
     // A child widget goes full screen by becoming a window of its own for a while.
     if (IsFullScreen()) {
         setWindowFlag(Qt::Window, false);
-        setGeometry(m_embeddedGeometry);
+        setGeometry(FEmbeddedGeometry);
         show();
     } else {
-        m_embeddedGeometry = geometry();
+        FEmbeddedGeometry = geometry();
         setWindowFlag(Qt::Window, true);
         showFullScreen();
     }
-    m_fullBtn->setToolTip(IsFullScreen() ? u"退出全屏"_s : u"全屏"_s);
-    m_fullBtn->setAccessibleName(m_fullBtn->toolTip());
+    FFullBtn->setToolTip(IsFullScreen() ? u"退出全屏"_s : u"全屏"_s);
+    FFullBtn->setAccessibleName(FFullBtn->toolTip());
     setFocus();
 }
 
@@ -500,22 +767,41 @@ QRect TMediaPlayer::VideoRect() const {
     return QRect(0, 0, width(), height() - BarHeight);
 }
 
+QRect TMediaPlayer::PictureRect() const {
+    const QRect area = VideoRect();
+    if (FVideoSize.isEmpty())
+        return area;
+    QRectF picture(QPointF(), QSizeF(FVideoSize).scaled(QSizeF(area.size()), Qt::KeepAspectRatio));
+    picture.moveCenter(QRectF(area).center());
+    // libmpv rounds the edges of the picture its own way; a pixel more on each side
+    // covers that.
+    return picture.toAlignedRect().adjusted(-1, -1, 1, 1) & area;
+}
+
 void TMediaPlayer::resizeEvent(QResizeEvent* event) {
-    m_bar->setGeometry(0, height() - BarHeight, width(), BarHeight);
+    FBar->setGeometry(0, height() - BarHeight, width(), BarHeight);
+    if (FView)
+        FView->setGeometry(VideoRect());
+    else if (FRender && FHasPicture)
+        RenderSoftware(false);
     QWidget::resizeEvent(event);
 }
 
+void TMediaPlayer::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (FView && !FRender)
+        QMetaObject::invokeMethod(this, &TMediaPlayer::CheckOpenGLStarted, Qt::QueuedConnection);
+}
+
 void TMediaPlayer::paintEvent(QPaintEvent*) {
+    if (FView)
+        return; // the picture widget covers the whole rectangle
     QPainter painter(this);
     const QRect area = VideoRect();
-    painter.fillRect(area, Qt::black);
-    if (m_frame.isNull())
-        return;
-    QSize size = m_frame.size().scaled(area.size(), Qt::KeepAspectRatio);
-    QRect target(QPoint(0, 0), size);
-    target.moveCenter(area.center());
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawImage(target, m_frame);
+    if (FHasPicture && FPicture.deviceIndependentSize().toSize() == area.size())
+        painter.drawImage(area.topLeft(), FPicture);
+    else
+        painter.fillRect(area, Qt::black);
 }
 
 void TMediaPlayer::mouseDoubleClickEvent(QMouseEvent* event) {

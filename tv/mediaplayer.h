@@ -1,5 +1,6 @@
 #pragma once
 
+#include "tv/renderpath.h"
 #include "tv/streamsession.h"
 
 #include <QElapsedTimer>
@@ -17,6 +18,7 @@
 class QLabel;
 class QSlider;
 class QToolButton;
+class TPictureView;
 struct mpv_handle;
 struct mpv_render_context;
 struct mpv_event;
@@ -31,10 +33,13 @@ public:
 // picture within its own rectangle and shows its own controls and status line below
 // it. This is the one class of the program that talks to libmpv.
 //
-// libmpv renders in software into an image that this widget paints, so the control
-// works with no display and no GPU at all. libmpv calls back from its own threads;
-// those callbacks only post a call to this widget's thread, and everything else the
-// widget asks of libmpv is asynchronous, so the window never waits on the network.
+// Where a GPU is at hand, libmpv draws through OpenGL into a child widget that covers
+// the picture rectangle, scaling and converting colours there and decoding in hardware
+// where it safely can. Elsewhere (no display, no GPU, a software rasterizer) libmpv
+// draws in software, straight at the rectangle's size in device pixels, into an image
+// that is painted as it is. libmpv calls back from its own threads; those callbacks
+// only post a call to this widget's thread, and everything else the widget asks of
+// libmpv is asynchronous, so the window never waits on the network.
 class TMediaPlayer : public QWidget {
     Q_OBJECT
     Q_PROPERTY(QString URL READ URL WRITE setURL)
@@ -42,15 +47,20 @@ public:
     explicit TMediaPlayer(QWidget* parent = nullptr);
     ~TMediaPlayer() override;
 
-    QString URL() const { return m_url; }
+    QString URL() const { return FUrl; }
     // Starts playing the address at once, replacing whatever played before. Throws
     // EMediaPlayerError for an address that is not one absolute address, or when the
     // engine refuses it; the address played before is then kept.
     void setURL(const QString& url);
 
-    // The last picture of the stream, at the stream's own size; null before the first.
-    QImage Frame() const { return m_frame; }
-    TStreamStatus Status() const { return m_session.Status(); }
+    // The picture as shown in the picture rectangle, letterboxed, in device pixels;
+    // null before the first picture of the channel. On the OpenGL path it is read back
+    // from the GPU, so it is for tests and not for every picture.
+    QImage Frame() const;
+    // The stream's own picture size, as libmpv displays it; empty before it is known.
+    QSize VideoSize() const { return FVideoSize; }
+    TRenderPath RenderPath() const { return FView ? TRenderPath::OpenGL : TRenderPath::Software; }
+    TStreamStatus Status() const { return FSession.Status(); }
     QString StatusText() const;
 
     void TogglePause();
@@ -64,6 +74,8 @@ public:
     // test ever reaches a real host; URL still answers the address that was given.
     using TAddressRedirect = std::function<QString(const QString&)>;
     static TAddressRedirect SetAddressRedirect(TAddressRedirect redirect);
+    // How many of libmpv's render contexts are alive in the process, for the tests.
+    static int RenderContextsAlive();
 
 signals:
     void frameRendered();
@@ -72,58 +84,83 @@ signals:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    friend class TPictureView;
+
     static void OnWakeup(void* self);
     static void OnRenderUpdate(void* self);
 
     void CreateControls();
     void CreateEngine();
+    void StartOpenGL();
+    bool StartSoftware();
+    void FallBackToSoftware(const char* reason);
+    void CheckOpenGLStarted();
+    // The OpenGL path, called by the picture widget with its context current.
+    void CreateGLRender();
+    void FreeGLRender();
+    void PaintGL();
+    void FreeRender();
     void DrainEvents();
     void HandleEvent(const mpv_event& event);
     void HandlePropertyChange(const mpv_event& event);
-    void RenderFrame();
+    void RenderUpdate();
+    void RenderSoftware(bool newPicture);
+    void PictureShown();
     int Load(const QString& address);
     void Apply(const TStreamAction& action);
     void Tick();
     void ShowStatus();
     void SetFlagProperty(const char* name, bool value);
     QRect VideoRect() const;
+    QRect PictureRect() const;
 
-    mpv_handle* m_mpv = nullptr;
-    mpv_render_context* m_render = nullptr;
-    std::atomic_bool m_drainPosted{false};
-    std::atomic_bool m_renderPosted{false};
+    mpv_handle* FMpv = nullptr;
+    mpv_render_context* FRender = nullptr;
+    std::atomic_bool FDrainPosted{false};
+    std::atomic_bool FRenderPosted{false};
 
-    QString m_url;
-    TStreamSession m_session;
-    QElapsedTimer m_clock;
-    QTimer m_watchdog;
-    QTimer m_retry;
-    QString m_retryAddress;
+    QString FUrl;
+    TStreamSession FSession;
+    QElapsedTimer FClock;
+    QTimer FWatchdog;
+    QTimer FRetry;
+    QString FRetryAddress;
 
     // Each load gets a number; the engine answers with the playlist entry it made for
     // it, and only that entry's events concern the channel now chosen.
-    std::uint64_t m_loadNumber = 0;
-    std::int64_t m_entryId = -1;
-    bool m_entryStarted = false;
-    std::optional<TStreamEnd> m_pendingEnd;
+    std::uint64_t FLoadNumber = 0;
+    std::int64_t FEntryId = -1;
+    bool FEntryStarted = false;
+    std::optional<TStreamEnd> FPendingEnd;
+    // What the engine was last told to open; held back while the OpenGL path has no
+    // render context yet, since libmpv gives up the video of a load that starts
+    // without one.
+    QString FLoaded;
+    QString FHeldLoad;
 
-    QImage m_frame;
-    QSize m_videoSize;
-    bool m_framePending = false;
-    bool m_paused = false;
-    bool m_muted = false;
-    QRect m_embeddedGeometry;
-    QString m_shownStatus;
+    TPictureView* FView = nullptr;
+    QMetaObject::Connection FContextGone;
+    QImage FPicture;
+    QSize FVideoSize;
+    // A picture of the current channel has come, and a new one waits to be shown.
+    bool FHasPicture = false;
+    bool FNewPicture = false;
+    mutable bool FGrabbing = false;
+    bool FPaused = false;
+    bool FMuted = false;
+    QRect FEmbeddedGeometry;
+    QString FShownStatus;
 
-    QWidget* m_bar = nullptr;
-    QToolButton* m_playBtn = nullptr;
-    QToolButton* m_stopBtn = nullptr;
-    QToolButton* m_muteBtn = nullptr;
-    QSlider* m_volumeSld = nullptr;
-    QToolButton* m_fullBtn = nullptr;
-    QLabel* m_statusLbl = nullptr;
+    QWidget* FBar = nullptr;
+    QToolButton* FPlayBtn = nullptr;
+    QToolButton* FStopBtn = nullptr;
+    QToolButton* FMuteBtn = nullptr;
+    QSlider* FVolumeSld = nullptr;
+    QToolButton* FFullBtn = nullptr;
+    QLabel* FStatusLbl = nullptr;
 };

@@ -39,137 +39,137 @@ int TStreamSession::ReconnectDelayMs(int attempt) {
 
 QString TStreamSession::Start(const QString& address, qint64 nowMs) {
     *this = TStreamSession();
-    m_address = address;
-    m_loading = address;
-    m_status = TStreamStatus::Connecting;
-    m_loadStartMs = nowMs;
-    m_lastProgressMs = nowMs;
-    m_waitingFirst = true;
-    return m_loading;
+    FAddress = address;
+    FLoading = address;
+    FStatus = TStreamStatus::Connecting;
+    FLoadStartMs = nowMs;
+    FLastProgressMs = nowMs;
+    FWaitingFirst = true;
+    return FLoading;
 }
 
 void TStreamSession::Stop() {
-    m_status = TStreamStatus::Stopped;
-    m_loaded = false;
-    m_waitingFirst = false;
+    FStatus = TStreamStatus::Stopped;
+    FLoaded = false;
+    FWaitingFirst = false;
 }
 
 void TStreamSession::SetPaused(bool paused, qint64 nowMs) {
-    m_paused = paused;
-    if (paused && (m_status == TStreamStatus::Playing || m_status == TStreamStatus::Buffering))
-        m_status = TStreamStatus::Paused;
-    else if (!paused && m_status == TStreamStatus::Paused) {
-        m_status = TStreamStatus::Playing;
-        m_lastProgressMs = nowMs;
+    FPaused = paused;
+    if (paused && (FStatus == TStreamStatus::Playing || FStatus == TStreamStatus::Buffering))
+        FStatus = TStreamStatus::Paused;
+    else if (!paused && FStatus == TStreamStatus::Paused) {
+        FStatus = TStreamStatus::Playing;
+        FLastProgressMs = nowMs;
     }
 }
 
 void TStreamSession::OnLog(const QString& text) {
     if (auto reason = ReasonFromLog(text))
-        m_logReason = reason;
+        FLogReason = reason;
 }
 
 void TStreamSession::OnLoaded() {
-    m_loaded = true;
-    if (m_status == TStreamStatus::Connecting)
-        m_status = TStreamStatus::Buffering;
+    FLoaded = true;
+    if (FStatus == TStreamStatus::Connecting)
+        FStatus = TStreamStatus::Buffering;
 }
 
 void TStreamSession::OnBuffering(bool buffering, int percent) {
-    m_bufferingPercent = std::clamp(percent, 0, 100);
-    if (buffering && m_status == TStreamStatus::Playing)
-        m_status = TStreamStatus::Buffering;
-    else if (!buffering && m_status == TStreamStatus::Buffering && !m_waitingFirst)
-        m_status = TStreamStatus::Playing;
+    FBufferingPercent = std::clamp(percent, 0, 100);
+    if (buffering && FStatus == TStreamStatus::Playing)
+        FStatus = TStreamStatus::Buffering;
+    else if (!buffering && FStatus == TStreamStatus::Buffering && !FWaitingFirst)
+        FStatus = TStreamStatus::Playing;
 }
 
 void TStreamSession::OnProgress(qint64 nowMs) {
     // Pictures still arriving from the channel before this one do not count.
-    if (!m_loaded)
+    if (!FLoaded)
         return;
-    m_lastProgressMs = nowMs;
-    m_waitingFirst = false;
-    m_everPlayed = true;
-    m_attempt = 0;
-    m_failure = TStreamFailure::None;
-    if (m_status == TStreamStatus::Connecting || m_status == TStreamStatus::Buffering ||
-        m_status == TStreamStatus::Reconnecting)
-        m_status = m_paused ? TStreamStatus::Paused : TStreamStatus::Playing;
+    FLastProgressMs = nowMs;
+    FWaitingFirst = false;
+    FEverPlayed = true;
+    FAttempt = 0;
+    FFailure = TStreamFailure::None;
+    if (FStatus == TStreamStatus::Connecting || FStatus == TStreamStatus::Buffering ||
+        FStatus == TStreamStatus::Reconnecting)
+        FStatus = FPaused ? TStreamStatus::Paused : TStreamStatus::Playing;
 }
 
 TStreamAction TStreamSession::OnEnd(TStreamEnd end, qint64 nowMs) {
     if (end == TStreamEnd::Replaced || !Watching())
         return {};
-    m_loaded = false;
-    if (m_everPlayed || m_attempt > 0)
+    FLoaded = false;
+    if (FEverPlayed || FAttempt > 0)
         return Reconnect(nowMs);
     // In the engine mms:// is MMS over HTTP; many stations only ever spoke it over TCP.
-    if (IsMmsOverHttp(m_loading) && !m_triedMmst) {
-        m_triedMmst = true;
-        m_loading = u"mmst"_s + m_loading.mid(3);
-        m_logReason.reset();
-        m_loadStartMs = nowMs;
-        m_waitingFirst = true;
-        return {TStreamAction::Load, m_loading, 0};
+    if (IsMmsOverHttp(FLoading) && !FTriedMmst) {
+        FTriedMmst = true;
+        FLoading = u"mmst"_s + FLoading.mid(3);
+        FLogReason.reset();
+        FLoadStartMs = nowMs;
+        FWaitingFirst = true;
+        return {TStreamAction::Load, FLoading, 0};
     }
-    if (m_logReason)
-        return Fail(*m_logReason);
+    if (FLogReason)
+        return Fail(*FLogReason);
     if (end == TStreamEnd::EndOfStream)
         return Fail(TStreamFailure::StreamEnded);
     // A mute server makes FFmpeg give up after its I/O timeout without saying why.
-    const bool waitedOut = nowMs - m_loadStartMs >= IoTimeoutMs - 500;
+    const bool waitedOut = nowMs - FLoadStartMs >= IoTimeoutMs - 500;
     return Fail(waitedOut ? TStreamFailure::NoResponse : TStreamFailure::Unplayable);
 }
 
 TStreamAction TStreamSession::OnTick(qint64 nowMs) {
     if (!Watching())
         return {};
-    if (m_waitingFirst) {
-        if (nowMs - m_loadStartMs < FirstFrameTimeoutMs)
+    if (FWaitingFirst) {
+        if (nowMs - FLoadStartMs < FirstFrameTimeoutMs)
             return {};
-        if (m_everPlayed || m_attempt > 0)
+        if (FEverPlayed || FAttempt > 0)
             return Reconnect(nowMs);
         return Fail(TStreamFailure::NoResponse);
     }
-    if (nowMs - m_lastProgressMs >= StallTimeoutMs)
+    if (nowMs - FLastProgressMs >= StallTimeoutMs)
         return Reconnect(nowMs);
     return {};
 }
 
 TStreamAction TStreamSession::Reconnect(qint64 nowMs) {
-    if (m_attempt >= MaxReconnects)
+    if (FAttempt >= MaxReconnects)
         return Fail(TStreamFailure::StreamEnded);
-    ++m_attempt;
-    const int delay = ReconnectDelayMs(m_attempt);
-    m_status = TStreamStatus::Reconnecting;
-    m_loaded = false;
-    m_logReason.reset();
-    m_loadStartMs = nowMs + delay;
-    m_waitingFirst = true;
-    return {TStreamAction::Load, m_loading, delay};
+    ++FAttempt;
+    const int delay = ReconnectDelayMs(FAttempt);
+    FStatus = TStreamStatus::Reconnecting;
+    FLoaded = false;
+    FLogReason.reset();
+    FLoadStartMs = nowMs + delay;
+    FWaitingFirst = true;
+    return {TStreamAction::Load, FLoading, delay};
 }
 
 TStreamAction TStreamSession::Fail(TStreamFailure failure) {
-    m_status = TStreamStatus::Failed;
-    m_failure = failure;
-    m_loaded = false;
-    m_waitingFirst = false;
+    FStatus = TStreamStatus::Failed;
+    FFailure = failure;
+    FLoaded = false;
+    FWaitingFirst = false;
     return {TStreamAction::Stop, {}, 0};
 }
 
 bool TStreamSession::Watching() const {
-    return m_status == TStreamStatus::Connecting || m_status == TStreamStatus::Buffering ||
-           m_status == TStreamStatus::Playing || m_status == TStreamStatus::Reconnecting;
+    return FStatus == TStreamStatus::Connecting || FStatus == TStreamStatus::Buffering ||
+           FStatus == TStreamStatus::Playing || FStatus == TStreamStatus::Reconnecting;
 }
 
 QString TStreamSession::StatusText() const {
-    switch (m_status) {
+    switch (FStatus) {
     case TStreamStatus::Idle:
         return {};
     case TStreamStatus::Connecting:
         return u"正在连接…"_s;
     case TStreamStatus::Buffering:
-        return u"正在缓冲 %1%"_s.arg(m_bufferingPercent);
+        return u"正在缓冲 %1%"_s.arg(FBufferingPercent);
     case TStreamStatus::Playing:
         return u"正在播放"_s;
     case TStreamStatus::Paused:
@@ -177,11 +177,11 @@ QString TStreamSession::StatusText() const {
     case TStreamStatus::Stopped:
         return u"已停止"_s;
     case TStreamStatus::Reconnecting:
-        return u"信号中断，正在重新连接（第 %1 次）…"_s.arg(m_attempt);
+        return u"信号中断，正在重新连接（第 %1 次）…"_s.arg(FAttempt);
     case TStreamStatus::Failed:
         break;
     }
-    switch (m_failure) {
+    switch (FFailure) {
     case TStreamFailure::ConnectionRefused:
         return u"连接被拒绝"_s;
     case TStreamFailure::HostNotFound:

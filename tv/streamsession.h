@@ -66,11 +66,11 @@ public:
     // Called a few times a second while a stream is wanted.
     TStreamAction OnTick(qint64 nowMs);
 
-    TStreamStatus Status() const { return m_status; }
-    TStreamFailure Failure() const { return m_failure; }
-    int BufferingPercent() const { return m_bufferingPercent; }
-    int ReconnectAttempt() const { return m_attempt; }
-    QString Address() const { return m_address; }
+    TStreamStatus Status() const { return FStatus; }
+    TStreamFailure Failure() const { return FFailure; }
+    int BufferingPercent() const { return FBufferingPercent; }
+    int ReconnectAttempt() const { return FAttempt; }
+    QString Address() const { return FAddress; }
     // Whether the engine should be watched by the clock at all.
     bool Watching() const;
 
@@ -84,18 +84,18 @@ private:
     TStreamAction Reconnect(qint64 nowMs);
     TStreamAction Fail(TStreamFailure failure);
 
-    QString m_address;
-    QString m_loading; // what the engine was last told to open
-    TStreamStatus m_status = TStreamStatus::Idle;
-    TStreamFailure m_failure = TStreamFailure::None;
-    std::optional<TStreamFailure> m_logReason;
-    qint64 m_loadStartMs = 0;
-    qint64 m_lastProgressMs = 0;
-    bool m_loaded = false;
-    bool m_everPlayed = false;   // this channel has shown something since it was chosen
-    bool m_waitingFirst = false; // the current load has not shown anything yet
-    bool m_paused = false;
-    bool m_triedMmst = false;
-    int m_attempt = 0;
-    int m_bufferingPercent = 0;
+    QString FAddress;
+    QString FLoading; // what the engine was last told to open
+    TStreamStatus FStatus = TStreamStatus::Idle;
+    TStreamFailure FFailure = TStreamFailure::None;
+    std::optional<TStreamFailure> FLogReason;
+    qint64 FLoadStartMs = 0;
+    qint64 FLastProgressMs = 0;
+    bool FLoaded = false;
+    bool FEverPlayed = false;   // this channel has shown something since it was chosen
+    bool FWaitingFirst = false; // the current load has not shown anything yet
+    bool FPaused = false;
+    bool FTriedMmst = false;
+    int FAttempt = 0;
+    int FBufferingPercent = 0;
 };

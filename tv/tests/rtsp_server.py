@@ -1,9 +1,13 @@
 #!/usr/bin/python3
-"""Loopback RTSP server for the viewer's playback tests and the zap benchmark.
+"""Loopback RTSP server for the viewer's playback tests and the benchmarks.
+
+    rtsp_server.py [PORT [FILE]]
 
 Serves a test picture (H.264, 320x240, 25 frames a second) with a test tone
-(A-law) at rtsp://127.0.0.1:PORT/test. Every client gets a pipeline of its own, so a
-stream always starts on a key frame. Prints "READY <port>" once it listens; port 0
+(A-law) at rtsp://127.0.0.1:PORT/test. Given an MP4 FILE with H.264 video and AAC
+sound, it serves that file instead, as it is stored: nothing is encoded while it
+streams. Every client gets a pipeline of its own, so a stream always starts on a key
+frame (and a file at its beginning). Prints "READY <port>" once it listens; port 0
 picks a free one. Ends when its standard input closes.
 """
 import sys
@@ -14,24 +18,39 @@ gi.require_version("Gst", "1.0")
 gi.require_version("GstRtspServer", "1.0")
 from gi.repository import GLib, Gst, GstRtspServer  # noqa: E402
 
+# One slice per picture: the payloader puts the parameter sets in front of every key
+# frame slice, and a decoder takes parameter sets between two slices for the start of
+# a new picture, so a key frame of several slices would arrive as two damaged halves.
+# Sound in 20 ms packets, as telephony A-law is sent: the source's default of 1024
+# samples would hold every stream, pictures too, for 128 ms before the first packet.
 PIPELINE = (
     "( videotestsrc is-live=true pattern=smpte "
     "! video/x-raw,width=320,height=240,framerate=25/1 "
-    "! x264enc tune=zerolatency speed-preset=ultrafast key-int-max=25 "
+    "! x264enc tune=zerolatency speed-preset=ultrafast key-int-max=25 threads=1 "
     "! rtph264pay name=pay0 pt=96 config-interval=-1 "
-    "audiotestsrc is-live=true wave=sine "
+    "audiotestsrc is-live=true wave=sine samplesperbuffer=160 "
     "! audioconvert ! audioresample ! alawenc ! rtppcmapay name=pay1 )"
+)
+
+FILE_PIPELINE = (
+    "( filesrc location={location} ! qtdemux name=demux "
+    "demux.video_0 ! queue ! h264parse ! rtph264pay name=pay0 pt=96 config-interval=-1 "
+    "demux.audio_0 ! queue ! aacparse ! rtpmp4gpay name=pay1 pt=97 )"
 )
 
 
 def main():
     port = sys.argv[1] if len(sys.argv) > 1 else "0"
+    launch = PIPELINE
+    if len(sys.argv) > 2:
+        location = sys.argv[2].replace("\\", "\\\\").replace('"', '\\"')
+        launch = FILE_PIPELINE.format(location=f'"{location}"')
     Gst.init(None)
     server = GstRtspServer.RTSPServer()
     server.set_address("127.0.0.1")
     server.set_service(port)
     factory = GstRtspServer.RTSPMediaFactory()
-    factory.set_launch(PIPELINE)
+    factory.set_launch(launch)
     factory.set_shared(False)
     server.get_mount_points().add_factory("/test", factory)
     if server.attach(None) == 0:

@@ -2,7 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
-#include <QTcpServer>
+#include <QTcpSocket>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -13,32 +13,32 @@ TRtspTestServer::~TRtspTestServer() {
 bool TRtspTestServer::Start(int port) {
     // Debian's python3-gi belongs to the system interpreter, which need not be the
     // first python3 on the PATH.
-    m_process.start(u"/usr/bin/python3"_s,
-                    {QString::fromUtf8(TV_RTSP_SERVER_SCRIPT), QString::number(port)});
+    FProcess.start(u"/usr/bin/python3"_s,
+                   {QString::fromUtf8(TV_RTSP_SERVER_SCRIPT), QString::number(port)});
     QByteArray out;
     const QDeadlineTimer deadline(15000);
-    while (!deadline.hasExpired() && m_process.state() != QProcess::NotRunning) {
+    while (!deadline.hasExpired() && FProcess.state() != QProcess::NotRunning) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        m_process.waitForReadyRead(10);
-        out += m_process.readAllStandardOutput();
+        FProcess.waitForReadyRead(10);
+        out += FProcess.readAllStandardOutput();
         const qsizetype at = out.indexOf("READY ");
         if (at >= 0 && out.indexOf('\n', at) > at) {
-            m_port = out.mid(at + 6, out.indexOf('\n', at) - at - 6).trimmed().toInt();
-            return m_port > 0;
+            FPort = out.mid(at + 6, out.indexOf('\n', at) - at - 6).trimmed().toInt();
+            return FPort > 0;
         }
     }
     return false;
 }
 
 void TRtspTestServer::Kill() {
-    if (m_process.state() == QProcess::NotRunning)
+    if (FProcess.state() == QProcess::NotRunning)
         return;
-    m_process.kill();
-    m_process.waitForFinished(5000);
+    FProcess.kill();
+    FProcess.waitForFinished(5000);
 }
 
 QString TRtspTestServer::Url() const {
-    return u"rtsp://127.0.0.1:%1/test"_s.arg(m_port);
+    return u"rtsp://127.0.0.1:%1/test"_s.arg(FPort);
 }
 
 int ClosedLoopbackPort() {
@@ -47,19 +47,27 @@ int ClosedLoopbackPort() {
     return probe.serverPort();
 }
 
+TMuteServer::TMuteServer() {
+    listen(QHostAddress::LocalHost, 0);
+    connect(this, &QTcpServer::newConnection, this, [this] {
+        while (QTcpSocket* socket = nextPendingConnection())
+            connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+    });
+}
+
 TLoopStallMeter::TLoopStallMeter() {
-    m_timer.setInterval(10);
-    m_timer.setTimerType(Qt::PreciseTimer);
-    connect(&m_timer, &QTimer::timeout, this, &TLoopStallMeter::Beat);
+    FTimer.setInterval(10);
+    FTimer.setTimerType(Qt::PreciseTimer);
+    connect(&FTimer, &QTimer::timeout, this, &TLoopStallMeter::Beat);
     Reset();
-    m_timer.start();
+    FTimer.start();
 }
 
 void TLoopStallMeter::Reset() {
-    m_longest = 0;
-    m_since.start();
+    FLongest = 0;
+    FSince.start();
 }
 
 void TLoopStallMeter::Beat() {
-    m_longest = std::max(m_longest, m_since.restart());
+    FLongest = std::max(FLongest, FSince.restart());
 }

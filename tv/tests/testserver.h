@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QProcess>
 #include <QString>
+#include <QTcpServer>
 #include <QTimer>
 
 // The loopback RTSP server of rtsp_server.py, run as a child process. Waiting for it
@@ -14,16 +15,23 @@ public:
     // Port 0 picks a free port; restarting on the port used before serves the same address.
     bool Start(int port = 0);
     void Kill();
-    int Port() const { return m_port; }
+    int Port() const { return FPort; }
     QString Url() const;
 
 private:
-    QProcess m_process;
-    int m_port = 0;
+    QProcess FProcess;
+    int FPort = 0;
 };
 
 // A loopback port that nothing listens on: connections to it are refused.
 int ClosedLoopbackPort();
+
+// A loopback server that accepts connections and never says a word. Each connection
+// is let go once the client gives up on it.
+class TMuteServer : public QTcpServer {
+public:
+    TMuteServer();
+};
 
 // Measures the longest time the event loop of this thread went without running a
 // 10 ms timer: how long the window would have stopped answering the user.
@@ -31,12 +39,12 @@ class TLoopStallMeter : public QObject {
 public:
     TLoopStallMeter();
     void Reset();
-    qint64 LongestStallMs() const { return m_longest; }
+    qint64 LongestStallMs() const { return FLongest; }
 
 private:
     void Beat();
 
-    QTimer m_timer;
-    QElapsedTimer m_since;
-    qint64 m_longest = 0;
+    QTimer FTimer;
+    QElapsedTimer FSince;
+    qint64 FLongest = 0;
 };

@@ -31,23 +31,23 @@ const QString Base = u"晴棠网络电视 1.2"_s;
 class TModalAnswer : public QObject {
 public:
     TModalAnswer() {
-        connect(&m_timer, &QTimer::timeout, this, [this] {
+        connect(&FTimer, &QTimer::timeout, this, [this] {
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
             if (!box)
                 return;
-            m_name = box->objectName();
-            m_text = box->text();
+            FName = box->objectName();
+            FText = box->text();
             box->accept();
         });
-        m_timer.start(20);
+        FTimer.start(20);
     }
-    QString Name() const { return m_name; }
-    QString Text() const { return m_text; }
+    QString Name() const { return FName; }
+    QString Text() const { return FText; }
 
 private:
-    QTimer m_timer;
-    QString m_name;
-    QString m_text;
+    QTimer FTimer;
+    QString FName;
+    QString FText;
 };
 
 } // namespace
@@ -83,7 +83,7 @@ private:
     QAction* Item(const QString& name) const;
     void Choose(const QString& name);
 
-    std::unique_ptr<TMainFrm> m_frm;
+    std::unique_ptr<TMainFrm> FFrm;
 };
 
 void TMainFrmTest::initTestCase() {
@@ -93,19 +93,19 @@ void TMainFrmTest::initTestCase() {
 }
 
 void TMainFrmTest::init() {
-    m_frm = std::make_unique<TMainFrm>();
-    m_frm->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_frm.get()));
+    FFrm = std::make_unique<TMainFrm>();
+    FFrm->show();
+    QVERIFY(QTest::qWaitForWindowExposed(FFrm.get()));
 }
 
 void TMainFrmTest::cleanup() {
-    m_frm.reset();
+    FFrm.reset();
     for (QWidget* window : QApplication::topLevelWidgets())
         QVERIFY2(!window->isVisible(), qPrintable(window->objectName()));
 }
 
 QAction* TMainFrmTest::Item(const QString& name) const {
-    auto* item = m_frm->StartPopupMenu->findChild<QAction*>(name);
+    auto* item = FFrm->StartPopupMenu->findChild<QAction*>(name);
     if (!item)
         qFatal("no menu item %s", qPrintable(name));
     return item;
@@ -129,39 +129,39 @@ void TMainFrmTest::showsTheInstructionsBeforeAnyChoice() {
         u"当然如果你能提供电视资源，特别是电视台的官方资源，我们"_s,
         u"将十分感谢！"_s,
     };
-    QCOMPARE(m_frm->Memo1->toPlainText().split(u'\n'), lines);
-    QVERIFY(m_frm->Memo1->isVisible());
-    QVERIFY(m_frm->Memo1->isReadOnly());
-    QVERIFY(m_frm->WMP->isHidden());
-    QCOMPARE(m_frm->windowTitle(), Base);
+    QCOMPARE(FFrm->Memo1->toPlainText().split(u'\n'), lines);
+    QVERIFY(FFrm->Memo1->isVisible());
+    QVERIFY(FFrm->Memo1->isReadOnly());
+    QVERIFY(FFrm->WMP->isHidden());
+    QCOMPARE(FFrm->windowTitle(), Base);
     QCOMPARE(BaseCaption, Base);
     QCOMPARE(TApplication::HintHidePause(), 30000);
-    QVERIFY(m_frm->WMP->URL().isEmpty());
+    QVERIFY(FFrm->WMP->URL().isEmpty());
 }
 
 void TMainFrmTest::keepsTheDesignedLayout() {
-    QCOMPARE(m_frm->geometry(), QRect(190, 115, 458, 406));
-    QCOMPARE(m_frm->StarSB->geometry(), QRect(192, 16, 23, 22));
-    QCOMPARE(m_frm->StarSB->toolTip(), u"选择电视台"_s);
-    QVERIFY(m_frm->StarSB->autoRaise());
-    QCOMPARE(m_frm->Memo1->geometry(), QRect(8, 70, 441, 329));
-    QCOMPARE(m_frm->WMP->geometry(), QRect(8, 70, 441, 329));
-    QCOMPARE(m_frm->WMP->objectName(), u"WMP"_s);
-    QCOMPARE(m_frm->palette().color(QPalette::Window), QColor(166, 202, 240));
-    QCOMPARE(m_frm->Memo1->font().pixelSize(), 16);
-    m_frm->resize(700, 600);
-    QCOMPARE(m_frm->Memo1->geometry(), QRect(8, 70, 441, 329));
+    QCOMPARE(FFrm->geometry(), QRect(190, 115, 458, 406));
+    QCOMPARE(FFrm->StarSB->geometry(), QRect(192, 16, 23, 22));
+    QCOMPARE(FFrm->StarSB->toolTip(), u"选择电视台"_s);
+    QVERIFY(FFrm->StarSB->autoRaise());
+    QCOMPARE(FFrm->Memo1->geometry(), QRect(8, 70, 441, 329));
+    QCOMPARE(FFrm->WMP->geometry(), QRect(8, 70, 441, 329));
+    QCOMPARE(FFrm->WMP->objectName(), u"WMP"_s);
+    QCOMPARE(FFrm->palette().color(QPalette::Window), QColor(166, 202, 240));
+    QCOMPARE(FFrm->Memo1->font().pixelSize(), 16);
+    FFrm->resize(700, 600);
+    QCOMPARE(FFrm->Memo1->geometry(), QRect(8, 70, 441, 329));
 }
 
 // The maker header sits left of StarSB and is set up when the window is created.
 void TMainFrmTest::carriesTheMakerHeader() {
-    auto* logo = m_frm->findChild<QLabel*>(u"LogoImage"_s);
-    auto* dovrel = m_frm->findChild<QToolButton*>(u"DovrelSB"_s);
+    auto* logo = FFrm->findChild<QLabel*>(u"LogoImage"_s);
+    auto* dovrel = FFrm->findChild<QToolButton*>(u"DovrelSB"_s);
     QVERIFY(logo && dovrel);
     QCOMPARE(logo->geometry(), QRect(0, 0, 145, 55));
     QCOMPARE(dovrel->geometry(), QRect(168, 16, 23, 22));
     QCOMPARE(dovrel->cursor().shape(), Qt::ArrowCursor);
-    QVERIFY(dovrel->isVisibleTo(m_frm.get()));
+    QVERIFY(dovrel->isVisibleTo(FFrm.get()));
     QCOMPARE(dovrel->toolTip(), MakerHeader::PromotionHint.toString());
     QCOMPARE(TApplication::HintHidePause(), 30000);
 
@@ -170,7 +170,7 @@ void TMainFrmTest::carriesTheMakerHeader() {
         App::SetUrlOpener([&](const QUrl& url) { opened << url.toString(); });
     QTest::mouseClick(logo, Qt::LeftButton);
     std::mt19937::result_type seed = 0;
-    m_frm->Header()->SetSeedSource([&seed] { return seed++; });
+    FFrm->Header()->SetSeedSource([&seed] { return seed++; });
     for (int i = 0; i < 1000; ++i)
         QTest::mouseClick(dovrel, Qt::LeftButton);
     App::SetUrlOpener(previous);
@@ -199,7 +199,7 @@ void TMainFrmTest::menuHoldsTheChannelTable() {
     QFETCH(QString, caption);
     QFETCH(int, items);
     QFETCH(int, shown);
-    const QList<QAction*> categories = m_frm->StartPopupMenu->actions();
+    const QList<QAction*> categories = FFrm->StartPopupMenu->actions();
     QCOMPARE(categories.size(), 4);
     QAction* category = categories[position];
     QCOMPARE(category->objectName(), name);
@@ -292,38 +292,38 @@ void TMainFrmTest::choosingAChannelPlaysIt() {
     QFETCH(QString, name);
     QFETCH(QString, caption);
     Choose(name);
-    QVERIFY(m_frm->WMP->isVisible());
-    QVERIFY(m_frm->Memo1->isHidden());
-    QCOMPARE(m_frm->WMP->URL(), Item(name)->toolTip());
-    QCOMPARE(m_frm->windowTitle(), caption);
+    QVERIFY(FFrm->WMP->isVisible());
+    QVERIFY(FFrm->Memo1->isHidden());
+    QCOMPARE(FFrm->WMP->URL(), Item(name)->toolTip());
+    QCOMPARE(FFrm->windowTitle(), caption);
 }
 
 void TMainFrmTest::captionNeverAccumulates() {
     Choose(u"BC1"_s);
     Choose(u"N12"_s);
-    QCOMPARE(m_frm->windowTitle(), u"上海体育频道 - 晴棠网络电视 1.2"_s);
-    QCOMPARE(m_frm->WMP->URL(), Item(u"N12"_s)->toolTip());
+    QCOMPARE(FFrm->windowTitle(), u"上海体育频道 - 晴棠网络电视 1.2"_s);
+    QCOMPARE(FFrm->WMP->URL(), Item(u"N12"_s)->toolTip());
     // Once shown, the player stays; the instructions do not come back.
-    QVERIFY(m_frm->Memo1->isHidden());
+    QVERIFY(FFrm->Memo1->isHidden());
 }
 
 void TMainFrmTest::sameChannelTwiceAssignsTheAddressAgain() {
     Choose(u"N7"_s);
-    QTRY_COMPARE(m_frm->WMP->StatusText(), u"连接被拒绝"_s);
+    QTRY_COMPARE(FFrm->WMP->StatusText(), u"连接被拒绝"_s);
     Choose(u"N7"_s);
-    QCOMPARE(m_frm->WMP->StatusText(), u"正在连接…"_s);
-    QCOMPARE(m_frm->WMP->URL(), Item(u"N7"_s)->toolTip());
-    QCOMPARE(m_frm->windowTitle(), u"江苏影视台 - 晴棠网络电视 1.2"_s);
+    QCOMPARE(FFrm->WMP->StatusText(), u"正在连接…"_s);
+    QCOMPARE(FFrm->WMP->URL(), Item(u"N7"_s)->toolTip());
+    QCOMPARE(FFrm->windowTitle(), u"江苏影视台 - 晴棠网络电视 1.2"_s);
 }
 
 void TMainFrmTest::categoryItemPlaysNothing() {
-    for (QAction* category : m_frm->StartPopupMenu->actions())
+    for (QAction* category : FFrm->StartPopupMenu->actions())
         category->trigger();
     QCoreApplication::processEvents();
-    QVERIFY(m_frm->Memo1->isVisible());
-    QVERIFY(m_frm->WMP->isHidden());
-    QVERIFY(m_frm->WMP->URL().isEmpty());
-    QCOMPARE(m_frm->windowTitle(), Base);
+    QVERIFY(FFrm->Memo1->isVisible());
+    QVERIFY(FFrm->WMP->isHidden());
+    QVERIFY(FFrm->WMP->URL().isEmpty());
+    QCOMPARE(FFrm->windowTitle(), Base);
 }
 
 void TMainFrmTest::addressReachesThePlayerUnchanged_data() {
@@ -342,26 +342,26 @@ void TMainFrmTest::addressReachesThePlayerUnchanged() {
     QFETCH(QString, address);
     QCOMPARE(Item(name)->toolTip(), address);
     Choose(name);
-    QCOMPARE(m_frm->WMP->URL(), address);
+    QCOMPARE(FFrm->WMP->URL(), address);
 }
 
 void TMainFrmTest::menuOpensAtTheCursor() {
     const QPoint where(310, 260);
     QCursor::setPos(where);
-    QTest::mouseClick(m_frm->StarSB, Qt::LeftButton);
-    QTRY_VERIFY(m_frm->StartPopupMenu->isVisible());
-    QCOMPARE(m_frm->StartPopupMenu->pos(), where);
-    m_frm->StartPopupMenu->close();
+    QTest::mouseClick(FFrm->StarSB, Qt::LeftButton);
+    QTRY_VERIFY(FFrm->StartPopupMenu->isVisible());
+    QCOMPARE(FFrm->StartPopupMenu->pos(), where);
+    FFrm->StartPopupMenu->close();
 }
 
 void TMainFrmTest::playerGoesFullScreenAndBack() {
     Choose(u"N4"_s);
-    TMediaPlayer* wmp = m_frm->WMP;
+    TMediaPlayer* wmp = FFrm->WMP;
     QTest::keyClick(wmp, Qt::Key_F11);
     QVERIFY(wmp->IsFullScreen());
     QTest::keyClick(wmp, Qt::Key_Escape);
     QVERIFY(!wmp->IsFullScreen());
-    QCOMPARE(wmp->parentWidget(), m_frm.get());
+    QCOMPARE(wmp->parentWidget(), FFrm.get());
     QCOMPARE(wmp->geometry(), QRect(8, 70, 441, 329));
     QVERIFY(wmp->isVisible());
     // Esc does nothing while the player is in the window.
@@ -375,14 +375,14 @@ void TMainFrmTest::playerGoesFullScreenAndBack() {
 }
 
 void TMainFrmTest::everyControlHasAnAccessibleName() {
-    QList<QWidget*> controls{m_frm->StarSB, m_frm->Memo1, m_frm->WMP};
-    for (QAbstractButton* button : m_frm->WMP->findChildren<QAbstractButton*>()) {
+    QList<QWidget*> controls{FFrm->StarSB, FFrm->Memo1, FFrm->WMP};
+    for (QAbstractButton* button : FFrm->WMP->findChildren<QAbstractButton*>()) {
         QVERIFY2(button->focusPolicy() & Qt::TabFocus, qPrintable(button->objectName()));
         controls << button;
     }
-    for (QSlider* slider : m_frm->WMP->findChildren<QSlider*>())
+    for (QSlider* slider : FFrm->WMP->findChildren<QSlider*>())
         controls << slider;
-    for (QLabel* label : m_frm->WMP->findChildren<QLabel*>())
+    for (QLabel* label : FFrm->WMP->findChildren<QLabel*>())
         controls << label;
     QCOMPARE(controls.size(), 3 + 4 + 1 + 1);
     for (QWidget* control : controls)
@@ -399,17 +399,17 @@ void TMainFrmTest::refusedAddressIsReportedAfterTheSwap() {
     QFETCH(QString, before);
     if (!before.isEmpty())
         Choose(before);
-    const QString caption = m_frm->windowTitle();
-    const QString url = m_frm->WMP->URL();
+    const QString caption = FFrm->windowTitle();
+    const QString url = FFrm->WMP->URL();
     TModalAnswer answer;
     // Two addresses in one text: the player refuses it.
     Choose(u"N19"_s);
     QTRY_COMPARE(answer.Name(), u"ErrorReport"_s);
     QVERIFY(answer.Text().contains(Item(u"N19"_s)->toolTip()));
-    QVERIFY(m_frm->Memo1->isHidden());
-    QVERIFY(m_frm->WMP->isVisible());
-    QCOMPARE(m_frm->windowTitle(), caption);
-    QCOMPARE(m_frm->WMP->URL(), url);
+    QVERIFY(FFrm->Memo1->isHidden());
+    QVERIFY(FFrm->WMP->isVisible());
+    QCOMPARE(FFrm->windowTitle(), caption);
+    QCOMPARE(FFrm->WMP->URL(), url);
 }
 
 // The program's own application object, whose default error report catches what an

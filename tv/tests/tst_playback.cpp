@@ -5,13 +5,11 @@
 #include "tv/tests/testserver.h"
 
 #include <QElapsedTimer>
-#include <QTcpServer>
-#include <QTcpSocket>
+#include <QGuiApplication>
 #include <QTest>
 #include <QToolButton>
 
 #include <memory>
-#include <vector>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -31,20 +29,35 @@ bool ShowsPicture(const TMediaPlayer& player) {
     return !frame.isNull() && !IsUniform(frame);
 }
 
-// Accepts connections and never says a word.
-class TMuteServer : public QTcpServer {
-public:
-    TMuteServer() {
-        listen(QHostAddress::LocalHost, 0);
-        connect(this, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket* socket = nextPendingConnection())
-                m_held.push_back(socket);
-        });
-    }
-
-private:
-    std::vector<QTcpSocket*> m_held;
+// The bars across the top two thirds of the SMPTE test picture, left to right: which
+// of red, green and blue each one is made of.
+struct TBar {
+    bool red, green, blue;
 };
+const TBar Bars[] = {{true, true, true},   {true, true, false}, {false, true, true},
+                     {false, true, false}, {true, false, true}, {true, false, false},
+                     {false, false, true}};
+
+bool Lit(int level, bool on) {
+    return on ? level > 150 : level < 110;
+}
+
+bool ShowsTestPattern(const TMediaPlayer& player) {
+    const QImage frame = player.Frame();
+    const QSize video = player.VideoSize();
+    if (frame.isNull() || video.isEmpty())
+        return false;
+    const QSizeF size = QSizeF(video).scaled(QSizeF(frame.size()), Qt::KeepAspectRatio);
+    const QPointF origin((frame.width() - size.width()) / 2, (frame.height() - size.height()) / 2);
+    for (int i = 0; i < 7; ++i) {
+        const QPointF at = origin + QPointF(size.width() * (2 * i + 1) / 14, size.height() / 3);
+        const QColor shown = frame.pixelColor(at.toPoint());
+        if (!Lit(shown.red(), Bars[i].red) || !Lit(shown.green(), Bars[i].green) ||
+            !Lit(shown.blue(), Bars[i].blue))
+            return false;
+    }
+    return true;
+}
 
 } // namespace
 
@@ -55,6 +68,7 @@ private slots:
     void init();
     void cleanup();
 
+    void drawsOnThePathTheDisplayAllows();
     void rendersTheStreamsPictures();
     void namesWhyAChannelFails_data();
     void namesWhyAChannelFails();
@@ -64,26 +78,29 @@ private slots:
     void controlsDriveThePlayer();
     void fiftyRapidSwitchesEndCleanly();
     void closingWhileConnectingEndsAtOnce();
+    void fullScreenKeepsShowingTheStream();
+    void closingFreesTheRenderContext_data();
+    void closingFreesTheRenderContext();
 
 private:
     std::unique_ptr<TMediaPlayer> NewPlayer();
 
-    TRtspTestServer m_server;
-    std::unique_ptr<TLoopStallMeter> m_meter;
+    TRtspTestServer FServer;
+    std::unique_ptr<TLoopStallMeter> FMeter;
 };
 
 void TPlaybackTest::initTestCase() {
-    QVERIFY2(m_server.Start(), "the loopback RTSP server did not start");
+    QVERIFY2(FServer.Start(), "the loopback RTSP server did not start");
 }
 
 void TPlaybackTest::init() {
-    m_meter = std::make_unique<TLoopStallMeter>();
+    FMeter = std::make_unique<TLoopStallMeter>();
 }
 
 void TPlaybackTest::cleanup() {
     // The window must have kept answering all along.
-    QVERIFY2(m_meter->LongestStallMs() <= 100,
-             qPrintable(u"event loop stalled for %1 ms"_s.arg(m_meter->LongestStallMs())));
+    QVERIFY2(FMeter->LongestStallMs() <= 100,
+             qPrintable(u"event loop stalled for %1 ms"_s.arg(FMeter->LongestStallMs())));
     QVERIFY(QApplication::topLevelWidgets().isEmpty());
 }
 
@@ -91,18 +108,32 @@ std::unique_ptr<TMediaPlayer> TPlaybackTest::NewPlayer() {
     auto player = std::make_unique<TMediaPlayer>();
     player->resize(441, 329);
     player->show();
-    m_meter->Reset();
+    FMeter->Reset();
     return player;
+}
+
+void TPlaybackTest::drawsOnThePathTheDisplayAllows() {
+    // The offscreen platform has no OpenGL; under Xvfb, whose renderer is llvmpipe,
+    // the OpenGL run of these tests forces OpenGL.
+    const bool forced = qEnvironmentVariable(RenderPathVariable) == u"opengl"_s;
+    const TRenderPath expected = forced && QGuiApplication::platformName() != u"offscreen"_s
+                                     ? TRenderPath::OpenGL
+                                     : TRenderPath::Software;
+    auto player = NewPlayer();
+    QVERIFY(QTest::qWaitForWindowExposed(player.get()));
+    // A path that cannot start gives way to software only from the event loop.
+    QTest::qWait(100);
+    QCOMPARE(player->RenderPath(), expected);
 }
 
 void TPlaybackTest::rendersTheStreamsPictures() {
     auto player = NewPlayer();
-    player->setURL(m_server.Url());
+    player->setURL(FServer.Url());
     QCOMPARE(player->StatusText(), u"正在连接…"_s);
-    QTRY_VERIFY_WITH_TIMEOUT(ShowsPicture(*player), 10000);
-    QCOMPARE(player->Frame().size(), QSize(320, 240));
+    QTRY_VERIFY_WITH_TIMEOUT(ShowsTestPattern(*player), 10000);
+    QCOMPARE(player->VideoSize(), QSize(320, 240));
     QTRY_COMPARE(player->StatusText(), u"正在播放"_s);
-    QCOMPARE(player->URL(), m_server.Url());
+    QCOMPARE(player->URL(), FServer.Url());
 }
 
 void TPlaybackTest::namesWhyAChannelFails_data() {
@@ -145,24 +176,24 @@ void TPlaybackTest::muteServerIsNotResponding() {
 
 void TPlaybackTest::reopensAStreamWhoseServerRestarts() {
     auto player = NewPlayer();
-    player->setURL(m_server.Url());
+    player->setURL(FServer.Url());
     QTRY_VERIFY_WITH_TIMEOUT(ShowsPicture(*player), 10000);
 
-    const int port = m_server.Port();
-    m_server.Kill();
+    const int port = FServer.Port();
+    FServer.Kill();
     QTRY_COMPARE_WITH_TIMEOUT(player->Status(), TStreamStatus::Reconnecting, 15000);
     QVERIFY(player->StatusText().contains(u"重新连接"_s));
 
     int frames = 0;
     connect(player.get(), &TMediaPlayer::frameRendered, this, [&frames] { ++frames; });
-    QVERIFY(m_server.Start(port));
+    QVERIFY(FServer.Start(port));
     QTRY_VERIFY_WITH_TIMEOUT(frames > 10, 30000);
     QTRY_COMPARE(player->StatusText(), u"正在播放"_s);
 }
 
 void TPlaybackTest::controlsDriveThePlayer() {
     auto player = NewPlayer();
-    player->setURL(m_server.Url());
+    player->setURL(FServer.Url());
     QTRY_COMPARE_WITH_TIMEOUT(player->StatusText(), u"正在播放"_s, 10000);
     auto* play = player->findChild<QToolButton*>(u"PlayBtn"_s);
     auto* stop = player->findChild<QToolButton*>(u"StopBtn"_s);
@@ -185,18 +216,18 @@ void TPlaybackTest::controlsDriveThePlayer() {
     // Play after stop opens the same address again.
     QTest::mouseClick(play, Qt::LeftButton);
     QTRY_COMPARE_WITH_TIMEOUT(player->StatusText(), u"正在播放"_s, 10000);
-    QCOMPARE(player->URL(), m_server.Url());
+    QCOMPARE(player->URL(), FServer.Url());
 }
 
 void TPlaybackTest::fiftyRapidSwitchesEndCleanly() {
     auto player = NewPlayer();
     const QString dead = u"rtsp://127.0.0.1:%1/live"_s.arg(ClosedLoopbackPort());
     for (int i = 0; i < 50; ++i) {
-        player->setURL(i % 2 ? dead : m_server.Url());
+        player->setURL(i % 2 ? dead : FServer.Url());
         QTest::qWait(i % 5 == 0 ? 40 : 2);
     }
     // The last choice wins, and none of the replaced channels is reported as failing.
-    player->setURL(m_server.Url());
+    player->setURL(FServer.Url());
     QTRY_VERIFY_WITH_TIMEOUT(ShowsPicture(*player), 10000);
     QTRY_COMPARE(player->StatusText(), u"正在播放"_s);
 }
@@ -211,7 +242,71 @@ void TPlaybackTest::closingWhileConnectingEndsAtOnce() {
     closing.start();
     player.reset();
     QVERIFY2(closing.elapsed() < 1000, qPrintable(u"closing took %1 ms"_s.arg(closing.elapsed())));
-    m_meter->Reset();
+    FMeter->Reset();
+}
+
+void TPlaybackTest::fullScreenKeepsShowingTheStream() {
+    // In a window as in the viewer's, so that full screen takes the player out of it.
+    QWidget window;
+    window.resize(458, 406);
+    auto* player = new TMediaPlayer(&window);
+    player->setGeometry(8, 70, 441, 329);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    int frames = 0;
+    connect(player, &TMediaPlayer::frameRendered, this, [&frames] { ++frames; });
+    player->setURL(FServer.Url());
+    QTRY_VERIFY_WITH_TIMEOUT(ShowsTestPattern(*player), 10000);
+
+    QTest::keyClick(player, Qt::Key_F11);
+    QVERIFY(player->IsFullScreen());
+    QVERIFY(QTest::qWaitForWindowExposed(player));
+    frames = 0;
+    QTRY_VERIFY_WITH_TIMEOUT(frames > 10, 10000);
+    QVERIFY(ShowsTestPattern(*player));
+
+    QTest::keyClick(player, Qt::Key_Escape);
+    QVERIFY(!player->IsFullScreen());
+    QCOMPARE(player->geometry(), QRect(8, 70, 441, 329));
+    frames = 0;
+    QTRY_VERIFY_WITH_TIMEOUT(frames > 10, 10000);
+    QVERIFY(ShowsTestPattern(*player));
+    QCOMPARE(player->Status(), TStreamStatus::Playing);
+    FMeter->Reset();
+}
+
+void TPlaybackTest::closingFreesTheRenderContext_data() {
+    QTest::addColumn<bool>("shown");
+    QTest::addColumn<bool>("playing");
+    QTest::addColumn<bool>("fullScreen");
+    QTest::newRow("never shown") << false << false << false;
+    QTest::newRow("shown, nothing played") << true << false << false;
+    QTest::newRow("playing") << true << true << false;
+    QTest::newRow("playing full screen") << true << true << true;
+}
+
+void TPlaybackTest::closingFreesTheRenderContext() {
+    QFETCH(bool, shown);
+    QFETCH(bool, playing);
+    QFETCH(bool, fullScreen);
+    {
+        TMediaPlayer player;
+        player.resize(441, 329);
+        if (shown) {
+            player.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&player));
+        }
+        if (playing) {
+            player.setURL(FServer.Url());
+            QTRY_VERIFY_WITH_TIMEOUT(ShowsPicture(player), 10000);
+        }
+        if (fullScreen) {
+            player.ToggleFullScreen();
+            QVERIFY(QTest::qWaitForWindowExposed(&player));
+        }
+    }
+    QCOMPARE(TMediaPlayer::RenderContextsAlive(), 0);
+    FMeter->Reset();
 }
 
 QTEST_MAIN(TPlaybackTest)

@@ -1,0 +1,139 @@
+// Channel flicking as a restless viewer does it, three hundred times, between the
+// loopback stream, a closed port and a server that never answers, often before the
+// first picture: the process must end up holding what it held after the first twenty
+// switches. Run on either drawing path; libmpv's render contexts, textures and
+// threads are what such switching could leave behind.
+
+#include "tv/mediaplayer.h"
+#include "tv/tests/testserver.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTest>
+
+#include <memory>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+struct TProcessUse {
+    qint64 residentKb = 0;
+    int threads = 0;
+    int descriptors = 0;
+};
+
+TProcessUse ProcessUse() {
+    TProcessUse use;
+    QFile status(u"/proc/self/status"_s);
+    if (status.open(QIODevice::ReadOnly))
+        for (const QByteArray& line : status.readAll().split('\n')) {
+            const QList<QByteArray> fields = line.simplified().split(' ');
+            if (fields.size() >= 2 && fields[0] == "VmRSS:")
+                use.residentKb = fields[1].toLongLong();
+            else if (fields.size() >= 2 && fields[0] == "Threads:")
+                use.threads = fields[1].toInt();
+        }
+    use.descriptors = int(QDir(u"/proc/self/fd"_s)
+                              .entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)
+                              .size());
+    return use;
+}
+
+} // namespace
+
+class TFlickingTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void threeHundredSwitchesLeaveNothingBehind();
+
+private:
+    // One switch of the round; some wait for the outcome, some move on at once.
+    void Switch(int n);
+    // The same state at both measurements: the stream playing for a second.
+    void Settle();
+
+    TRtspTestServer FServer;
+    TMuteServer FMute;
+    QString FDead;
+    std::unique_ptr<TMediaPlayer> FPlayer;
+    int FFrames = 0;
+};
+
+void TFlickingTest::initTestCase() {
+    QVERIFY2(FServer.Start(), "the loopback RTSP server did not start");
+    FDead = u"rtsp://127.0.0.1:%1/live"_s.arg(ClosedLoopbackPort());
+}
+
+void TFlickingTest::Switch(int n) {
+    const QString mute = u"rtsp://127.0.0.1:%1/live"_s.arg(FMute.serverPort());
+    switch (n % 6) {
+    case 0: // the stream, watched for a few pictures
+        FPlayer->setURL(FServer.Url());
+        FFrames = 0;
+        QTRY_VERIFY_WITH_TIMEOUT(FFrames >= 5, 10000);
+        break;
+    case 1: // a closed port, until the player says so
+        FPlayer->setURL(FDead);
+        QTRY_COMPARE_WITH_TIMEOUT(FPlayer->Status(), TStreamStatus::Failed, 5000);
+        break;
+    case 2: // a mute server, given up while it still connects
+        FPlayer->setURL(mute);
+        QTest::qWait(150);
+        break;
+    case 3: // the stream, left before its first picture
+        FPlayer->setURL(FServer.Url());
+        QTest::qWait(30);
+        break;
+    case 4:
+        FPlayer->setURL(mute);
+        QTest::qWait(40);
+        break;
+    default: // a closed port, left at once
+        FPlayer->setURL(FDead);
+        QTest::qWait(5);
+        break;
+    }
+}
+
+void TFlickingTest::Settle() {
+    FPlayer->setURL(FServer.Url());
+    FFrames = 0;
+    QTRY_VERIFY_WITH_TIMEOUT(FFrames >= 25, 10000);
+}
+
+void TFlickingTest::threeHundredSwitchesLeaveNothingBehind() {
+    FPlayer = std::make_unique<TMediaPlayer>();
+    FPlayer->resize(441, 329);
+    FPlayer->show();
+    QVERIFY(QTest::qWaitForWindowExposed(FPlayer.get()));
+    connect(FPlayer.get(), &TMediaPlayer::frameRendered, this, [this] { ++FFrames; });
+
+    for (int n = 0; n < 20 && !QTest::currentTestFailed(); ++n)
+        Switch(n);
+    Settle();
+    if (QTest::currentTestFailed())
+        return;
+    const TProcessUse early = ProcessUse();
+    for (int n = 20; n < 300 && !QTest::currentTestFailed(); ++n)
+        Switch(n);
+    Settle();
+    if (QTest::currentTestFailed())
+        return;
+    // Threads and descriptors of the switches before may still be on their way out.
+    QTRY_COMPARE_WITH_TIMEOUT(ProcessUse().threads, early.threads, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(ProcessUse().descriptors, early.descriptors, 5000);
+    const TProcessUse late = ProcessUse();
+    qInfo("resident %lld kB after 20 switches, %lld kB after 300; threads %d, descriptors %d",
+          early.residentKb, late.residentKb, late.threads, late.descriptors);
+    QVERIFY2(
+        late.residentKb - early.residentKb <= 10 * 1024,
+        qPrintable(u"resident memory grew by %1 kB"_s.arg(late.residentKb - early.residentKb)));
+    QCOMPARE(TMediaPlayer::RenderContextsAlive(), 1);
+    FPlayer.reset();
+    QCOMPARE(TMediaPlayer::RenderContextsAlive(), 0);
+}
+
+QTEST_MAIN(TFlickingTest)
+#include "tst_flicking.moc"
