@@ -21,6 +21,16 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
+// AddressSanitizer holds freed memory back in quarantine, so in that build the
+// resident memory tells nothing about leaks; threads and descriptors still do.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool MemoryTells = false;
+#elif defined(__has_feature)
+constexpr bool MemoryTells = !__has_feature(address_sanitizer);
+#else
+constexpr bool MemoryTells = true;
+#endif
+
 struct TProcessUse {
     qint64 residentKb = 0;
     int threads = 0;
@@ -145,8 +155,9 @@ void TFlickingTest::threeHundredSwitchesLeaveNothingBehind() {
     qInfo("resident %lld kB after 20 switches, %lld kB after 300 (%lld kB the least of the last "
           "three); threads %d, descriptors %d",
           early.residentKb, late.residentKb, lateKb, late.threads, late.descriptors);
-    QVERIFY2(lateKb - early.residentKb <= 10 * 1024,
-             qPrintable(u"resident memory grew by %1 kB"_s.arg(lateKb - early.residentKb)));
+    if (MemoryTells)
+        QVERIFY2(lateKb - early.residentKb <= 10 * 1024,
+                 qPrintable(u"resident memory grew by %1 kB"_s.arg(lateKb - early.residentKb)));
     QCOMPARE(TMediaPlayer::RenderContextsAlive(), 1);
     FPlayer.reset();
     QCOMPARE(TMediaPlayer::RenderContextsAlive(), 0);
