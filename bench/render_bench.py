@@ -17,9 +17,11 @@ against `mpv --vo=x11`, its OpenGL path (VIEWDIAL_RENDER=opengl) against
 A measurement starts a player, waits for its first picture, checks with xwininfo that
 its window has the size of the case, lets it settle for 3 s and then counts, over
 15 s, the CPU seconds of the player's process plus the X server's and the pictures
-shown against the 25 a second expected. The viewer's player counts its frameRendered
-signals; mpv's pictures are the frames its playback position advanced over, less those
-it dropped (frame-drop-count and decoder-frame-drop-count, read over its JSON IPC).
+shown against the 25 a second expected, and what the rest of the machine used
+meanwhile, since other work disturbs the figures. The viewer's player counts its
+frameRendered signals; mpv's pictures are the frames its playback position advanced
+over, less those it dropped (frame-drop-count and decoder-frame-drop-count, read over
+its JSON IPC).
 A case of the OpenGL path is marked when the viewer's player loaded no OpenGL driver,
 that is, when it drew in software instead. The two players take turns going first. A
 case whose rounds come within 10 % of parity, or fall on both sides of it, gets a
@@ -97,6 +99,7 @@ class Measurement:
     shown: int
     expected: int
     opengl: bool  # whether the process had loaded a Mesa driver, i.e. made a GL context
+    others: float  # CPU seconds of everything else on the machine meanwhile
 
     @property
     def cpu(self):
@@ -112,6 +115,13 @@ def cpu_seconds(pid):
         # The command name may hold spaces; the fields after it are fixed.
         fields = stat.read().rsplit(")", 1)[1].split()
     return (int(fields[11]) + int(fields[12])) / TICKS
+
+
+def machine_cpu_seconds():
+    with open("/proc/stat") as stat:
+        user, nice, system, _idle, _iowait, irq, softirq, steal = \
+            (int(v) for v in stat.readline().split()[1:9])
+    return (user + nice + system + irq + softirq + steal) / TICKS
 
 
 def loaded_opengl_driver(pid):
@@ -289,6 +299,7 @@ class Bench:
                                  f"not at {case.size}")
             opengl = loaded_opengl_driver(player.process.pid)
             time.sleep(max(0.0, settled - time.monotonic()))
+            machine0 = machine_cpu_seconds()
             player_cpu0, x_cpu0 = cpu_seconds(player.process.pid), cpu_seconds(xvfb.pid)
             start = time.monotonic()
             shown0 = player.pictures()
@@ -297,12 +308,13 @@ class Bench:
             elapsed = time.monotonic() - start
             player_cpu = cpu_seconds(player.process.pid) - player_cpu0
             x_cpu = cpu_seconds(xvfb.pid) - x_cpu0
+            others = machine_cpu_seconds() - machine0 - player_cpu - x_cpu
         finally:
             player.close()
         # Figures are per MEASURE_SECONDS, whatever the few milliseconds of slack.
         scale = MEASURE_SECONDS / elapsed
         return Measurement(player_cpu * scale, x_cpu * scale, shown1 - shown0,
-                           round(FPS * MEASURE_SECONDS), opengl)
+                           round(FPS * MEASURE_SECONDS), opengl, max(0.0, others * scale))
 
 
 def median(values):
@@ -332,7 +344,8 @@ def run_round(bench, cases, servers, xvfb, number, first_turn):
             m = results[player_type]
             print(f"  round {number}  {case.name:52} {player_type.label:8} "
                   f"{m.player_cpu:5.2f} + X {m.x_cpu:5.2f} = {m.cpu:5.2f} s, "
-                  f"{m.shown}/{m.expected} pictures", flush=True)
+                  f"{m.shown}/{m.expected} pictures; rest of the machine {m.others:.2f} s",
+                  flush=True)
         case.rounds.append((results[Viewdial], results[Mpv]))
 
 
@@ -409,6 +422,10 @@ def main():
           f"at the end: {load()}):")
     for case in cases:
         print(summary(case))
+    others = [m.others for case in cases for pair in case.rounds for m in pair]
+    print(f"the rest of the machine (the RTSP server and whatever else ran) used "
+          f"{median(others):.2f} s of CPU per {MEASURE_SECONDS} s during a measurement, "
+          f"at most {max(others):.2f} s")
 
 
 if __name__ == "__main__":

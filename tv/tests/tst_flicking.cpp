@@ -11,11 +11,25 @@
 #include <QFile>
 #include <QTest>
 
+#include <algorithm>
+#include <limits>
 #include <memory>
+
+#include <malloc.h>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
+
+// AddressSanitizer holds freed memory back in quarantine, so in that build the
+// resident memory tells nothing about leaks; threads and descriptors still do.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool MemoryTells = false;
+#elif defined(__has_feature)
+constexpr bool MemoryTells = !__has_feature(address_sanitizer);
+#else
+constexpr bool MemoryTells = true;
+#endif
 
 struct TProcessUse {
     qint64 residentKb = 0;
@@ -24,6 +38,8 @@ struct TProcessUse {
 };
 
 TProcessUse ProcessUse() {
+    // Memory that is free but not yet given back to the system is no leak.
+    malloc_trim(0);
     TProcessUse use;
     QFile status(u"/proc/self/status"_s);
     if (status.open(QIODevice::ReadOnly))
@@ -116,8 +132,18 @@ void TFlickingTest::threeHundredSwitchesLeaveNothingBehind() {
     if (QTest::currentTestFailed())
         return;
     const TProcessUse early = ProcessUse();
-    for (int n = 20; n < 300 && !QTest::currentTestFailed(); ++n)
+    // On the OpenGL path under llvmpipe the resident memory moves up and down by some
+    // 10 MB at a time and may stay up for a hundred switches before it comes back,
+    // while the software path stays level: a leak is what none of the last three
+    // measurements is without.
+    qint64 lateKb = std::numeric_limits<qint64>::max();
+    for (int n = 20; n < 300 && !QTest::currentTestFailed(); ++n) {
         Switch(n);
+        if (n == 259 || n == 279) {
+            Settle();
+            lateKb = std::min(lateKb, ProcessUse().residentKb);
+        }
+    }
     Settle();
     if (QTest::currentTestFailed())
         return;
@@ -125,11 +151,13 @@ void TFlickingTest::threeHundredSwitchesLeaveNothingBehind() {
     QTRY_COMPARE_WITH_TIMEOUT(ProcessUse().threads, early.threads, 5000);
     QTRY_COMPARE_WITH_TIMEOUT(ProcessUse().descriptors, early.descriptors, 5000);
     const TProcessUse late = ProcessUse();
-    qInfo("resident %lld kB after 20 switches, %lld kB after 300; threads %d, descriptors %d",
-          early.residentKb, late.residentKb, late.threads, late.descriptors);
-    QVERIFY2(
-        late.residentKb - early.residentKb <= 10 * 1024,
-        qPrintable(u"resident memory grew by %1 kB"_s.arg(late.residentKb - early.residentKb)));
+    lateKb = std::min(lateKb, late.residentKb);
+    qInfo("resident %lld kB after 20 switches, %lld kB after 300 (%lld kB the least of the last "
+          "three); threads %d, descriptors %d",
+          early.residentKb, late.residentKb, lateKb, late.threads, late.descriptors);
+    if (MemoryTells)
+        QVERIFY2(lateKb - early.residentKb <= 10 * 1024,
+                 qPrintable(u"resident memory grew by %1 kB"_s.arg(lateKb - early.residentKb)));
     QCOMPARE(TMediaPlayer::RenderContextsAlive(), 1);
     FPlayer.reset();
     QCOMPARE(TMediaPlayer::RenderContextsAlive(), 0);
