@@ -38,6 +38,13 @@ void TApplication::SetTitle(const QString& title) {
     g_title = title;
 }
 
+void TApplication::SetIdentity(const QString& title, const QString& name, const QString& version) {
+    SetTitle(title);
+    setApplicationName(name);
+    setApplicationVersion(version);
+    setDesktopFileName(name);
+}
+
 int TApplication::HintHidePause() {
     return g_hintHidePause;
 }

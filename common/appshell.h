@@ -17,6 +17,9 @@ public:
     // The application title: the task-bar text and the title of every message box.
     static QString Title();
     static void SetTitle(const QString& title);
+    // A program's identity at start-up: its title, its name (which also names its
+    // desktop entry) and its version.
+    static void SetIdentity(const QString& title, const QString& name, const QString& version);
 
     // How long a hint stays on screen, in milliseconds, for every widget of the application.
     static int HintHidePause();

@@ -6,10 +6,7 @@ using namespace Qt::Literals::StringLiterals;
 
 int main(int argc, char** argv) {
     TApplication app(argc, argv);
-    TApplication::SetTitle(u"晴棠算24点"_s);
-    QApplication::setApplicationName(u"number"_s);
-    QApplication::setApplicationVersion(QStringLiteral(PROGRAM_VERSION));
-    QGuiApplication::setDesktopFileName(u"number"_s);
+    TApplication::SetIdentity(u"晴棠算24点"_s, u"number"_s, QStringLiteral(PROGRAM_VERSION));
     QApplication::setWindowIcon(NumberIcon());
 
     TNumFrm NumFrm;

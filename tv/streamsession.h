@@ -67,7 +67,6 @@ public:
     TStreamAction OnTick(qint64 nowMs);
 
     TStreamStatus Status() const { return FStatus; }
-    TStreamFailure Failure() const { return FFailure; }
     int BufferingPercent() const { return FBufferingPercent; }
     int ReconnectAttempt() const { return FAttempt; }
     QString Address() const { return FAddress; }

@@ -5,10 +5,7 @@ using namespace Qt::Literals::StringLiterals;
 
 int main(int argc, char** argv) {
     TApplication app(argc, argv);
-    TApplication::SetTitle(u"晴棠网络电视"_s);
-    QApplication::setApplicationName(u"viewdial"_s);
-    QApplication::setApplicationVersion(QStringLiteral(PROGRAM_VERSION));
-    QGuiApplication::setDesktopFileName(u"viewdial"_s);
+    TApplication::SetIdentity(u"晴棠网络电视"_s, u"viewdial"_s, QStringLiteral(PROGRAM_VERSION));
     TMainFrm mainFrm;
     QApplication::setWindowIcon(mainFrm.windowIcon());
     mainFrm.show();
