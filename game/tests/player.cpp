@@ -11,7 +11,6 @@
 
 #include <algorithm>
 #include <functional>
-#include <numeric>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -110,90 +109,6 @@ QList<int> WholeNumbers(const QString& answer) {
     for (const auto& match : number.globalMatch(answer))
         numbers << match.captured().toInt();
     return numbers;
-}
-
-namespace {
-
-struct TFraction {
-    long long Num = 0;
-    long long Den = 1; // 0 after a division by zero
-
-    bool Is24() const { return Den != 0 && Num == 24 * Den; }
-};
-
-TFraction Apply(TFraction a, QChar op, TFraction b) {
-    if (a.Den == 0 || b.Den == 0)
-        return {0, 0};
-    TFraction r;
-    switch (op.unicode()) {
-    case u'+':
-        r = {a.Num * b.Den + b.Num * a.Den, a.Den * b.Den};
-        break;
-    case u'-':
-        r = {a.Num * b.Den - b.Num * a.Den, a.Den * b.Den};
-        break;
-    case u'*':
-        r = {a.Num * b.Num, a.Den * b.Den};
-        break;
-    default:
-        if (b.Num == 0)
-            return {0, 0};
-        r = {a.Num * b.Den, a.Den * b.Num};
-    }
-    const long long g = std::gcd(r.Num, r.Den);
-    r.Num /= g;
-    r.Den /= g;
-    if (r.Den < 0)
-        r = {-r.Num, -r.Den};
-    return r;
-}
-
-struct TTerm {
-    TFraction Value;
-    QString Text;
-};
-
-TTerm Combine(const TTerm& a, QChar op, const TTerm& b) {
-    return {Apply(a.Value, op, b.Value), u"("_s + a.Text + op + b.Text + u")"_s};
-}
-
-// Calls found for every fully bracketed expression over the numbers in this order.
-void EachExpression(const std::array<int, 4>& n, const std::function<void(const TTerm&)>& found) {
-    static const QString ops = u"+-*/"_s;
-    std::array<TTerm, 4> t;
-    for (std::size_t i = 0; i < 4; ++i)
-        t[i] = {{n[i], 1}, QString::number(n[i])};
-    for (QChar x : ops)
-        for (QChar y : ops)
-            for (QChar z : ops) {
-                found(Combine(Combine(Combine(t[0], x, t[1]), y, t[2]), z, t[3]));
-                found(Combine(Combine(t[0], x, Combine(t[1], y, t[2])), z, t[3]));
-                found(Combine(t[0], x, Combine(Combine(t[1], y, t[2]), z, t[3])));
-                found(Combine(t[0], x, Combine(t[1], y, Combine(t[2], z, t[3]))));
-                found(Combine(Combine(t[0], x, t[1]), y, Combine(t[2], z, t[3])));
-            }
-}
-
-QString FirstExpression(std::array<int, 4> numbers, bool wanted24) {
-    std::sort(numbers.begin(), numbers.end());
-    QString result;
-    do {
-        EachExpression(numbers, [&](const TTerm& term) {
-            if (result.isEmpty() && term.Value.Den != 0 && term.Value.Is24() == wanted24)
-                result = term.Text;
-        });
-    } while (result.isEmpty() && std::next_permutation(numbers.begin(), numbers.end()));
-    return result;
-}
-
-} // namespace
-
-QString SolutionFor(const std::array<int, 4>& numbers) {
-    return FirstExpression(numbers, true);
-}
-
-QString NonSolutionFor(const std::array<int, 4>& numbers) {
-    return FirstExpression(numbers, false);
 }
 
 namespace {

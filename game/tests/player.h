@@ -3,6 +3,7 @@
 // Test support: the two windows of the game as the program builds them, and a
 // player who presses their controls and answers every modal window that opens.
 
+#include "game/core/tests/exact.h"
 #include "game/num24.h"
 #include "game/sel.h"
 
@@ -68,12 +69,6 @@ private slots:
     void init();
     void cleanup();
 };
-
-// A solution of a puzzle the player works out with pencil and paper: an exact
-// search over every bracketing and operator choice. Empty when there is none.
-QString SolutionFor(const std::array<int, 4>& numbers);
-// A fully bracketed expression over the four numbers that does not make 24.
-QString NonSolutionFor(const std::array<int, 4>& numbers);
 
 // The whole numbers of an answer, as the player reads them.
 QList<int> WholeNumbers(const QString& answer);

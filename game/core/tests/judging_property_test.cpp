@@ -8,7 +8,7 @@
 #include "game/core/solver.h"
 
 #include "fakeview.h"
-#include "fraction.h"
+#include "exact.h"
 
 #include "messagetexts.h"
 

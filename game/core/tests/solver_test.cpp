@@ -1,8 +1,8 @@
 #include "game/core/solver.h"
 #include "game/core/templates.h"
 
+#include "exact.h"
 #include "fakeview.h"
-#include "fraction.h"
 
 #include "casename.h"
 
@@ -98,38 +98,6 @@ INSTANTIATE_TEST_SUITE_P(
                   {u"参考答案："_s, u"12/(12/8-1)=24"_s}}),
     [](const auto& info) { return info.param.Name; });
 
-// An exact search over every way to combine the four numbers, as fractions, to
-// tell which puzzles truly have an answer.
-bool Reaches24(const std::vector<TFraction>& values) {
-    if (values.size() == 1)
-        return values[0].N == 24 * values[0].D;
-    for (std::size_t i = 0; i < values.size(); ++i) {
-        for (std::size_t j = i + 1; j < values.size(); ++j) {
-            std::vector<TFraction> rest;
-            for (std::size_t k = 0; k < values.size(); ++k) {
-                if (k != i && k != j)
-                    rest.push_back(values[k]);
-            }
-            const TFraction a = values[i];
-            const TFraction b = values[j];
-            std::vector<TFraction> results = {
-                Make(a.N * b.D + b.N * a.D, a.D * b.D), Make(a.N * b.D - b.N * a.D, a.D * b.D),
-                Make(b.N * a.D - a.N * b.D, a.D * b.D), Make(a.N * b.N, a.D * b.D)};
-            if (b.N != 0)
-                results.push_back(Make(a.N * b.D, a.D * b.N));
-            if (a.N != 0)
-                results.push_back(Make(b.N * a.D, b.D * a.N));
-            for (const TFraction& r : results) {
-                rest.push_back(r);
-                if (Reaches24(rest))
-                    return true;
-                rest.pop_back();
-            }
-        }
-    }
-    return false;
-}
-
 TEST(SolverExhaustive, FindsAnAnswerExactlyWhenOneExists) {
     TFakeView view;
     TNumGame game(view);
@@ -139,7 +107,7 @@ TEST(SolverExhaustive, FindsAnAnswerExactlyWhenOneExists) {
             for (int c = b; c <= 13; ++c)
                 for (int d = c; d <= 13; ++d) {
                     game.State().Numbers = {a, b, c, d};
-                    const bool exact = Reaches24({{a, 1}, {b, 1}, {c, 1}, {d, 1}});
+                    const bool exact = !SolutionFor({a, b, c, d}).isEmpty();
                     EXPECT_EQ(game.ShowAnswers(), exact) << a << ' ' << b << ' ' << c << ' ' << d;
                     ++puzzles;
                     solvable += exact;
