@@ -1,5 +1,6 @@
 #include "tv/mediaplayer.h"
 
+#include <QBackingStore>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -13,12 +14,14 @@
 #include <QStyle>
 #include <QToolButton>
 #include <QUrl>
+#include <QWindow>
 
 #include <mpv/client.h>
 #include <mpv/render.h>
 #include <mpv/render_gl.h>
 
 #include <clocale>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -611,42 +614,91 @@ void TMediaPlayer::RenderUpdate() {
             FView->update();
         }
     } else if (mpv_render_context_update(FRender) & MPV_RENDER_UPDATE_FRAME) {
-        RenderSoftware(true);
+        QRect rect;
+        if (StoreTarget(rect)) {
+            FNewPicture = true;
+            update(VideoRect());
+        } else {
+            RenderSoftware(true);
+        }
     }
 }
 
-void TMediaPlayer::RenderSoftware(bool newPicture) {
+QSize TMediaPlayer::PictureDeviceSize() const {
+    return (QSizeF(VideoRect().size()) * devicePixelRatioF()).toSize().expandedTo(QSize(1, 1));
+}
+
+bool TMediaPlayer::RenderInto(uchar* pixels, QSize size, qsizetype bytesPerLine) {
     // libmpv scales and letterboxes the picture to the rectangle it is shown in, in
-    // device pixels, so that painting it is a plain copy.
-    const qreal ratio = devicePixelRatioF();
-    const QSize size = (QSizeF(VideoRect().size()) * ratio).toSize().expandedTo(QSize(1, 1));
-    const bool resized = FPicture.size() != size;
-    if (resized || !FPicture.isDetached()) {
+    // device pixels, so that nothing scales it a second time.
+    int target[2] = {size.width(), size.height()};
+    char format[] = "bgr0"; // byte order of QImage::Format_RGB32 on a little-endian machine
+    std::size_t stride = std::size_t(bytesPerLine);
+    int blockForTargetTime = 0;
+    mpv_render_param params[] = {{MPV_RENDER_PARAM_SW_SIZE, target},
+                                 {MPV_RENDER_PARAM_SW_FORMAT, format},
+                                 {MPV_RENDER_PARAM_SW_STRIDE, &stride},
+                                 {MPV_RENDER_PARAM_SW_POINTER, pixels},
+                                 {MPV_RENDER_PARAM_BLOCK_FOR_TARGET_TIME, &blockForTargetTime},
+                                 {MPV_RENDER_PARAM_INVALID, nullptr}};
+    return mpv_render_context_render(FRender, params) >= 0;
+}
+
+bool TMediaPlayer::RenderPicture() {
+    const QSize size = PictureDeviceSize();
+    if (FPicture.size() != size || !FPicture.isDetached()) {
         const qsizetype stride =
             (qsizetype(size.width()) * 4 + StrideAlign - 1) / StrideAlign * StrideAlign;
         void* pixels =
             ::operator new[](std::size_t(stride) * size.height(), std::align_val_t{StrideAlign});
         FPicture = QImage(static_cast<uchar*>(pixels), size.width(), size.height(), stride,
                           QImage::Format_RGB32, &FreeAligned, pixels);
-        FPicture.setDevicePixelRatio(ratio);
+        FPicture.setDevicePixelRatio(devicePixelRatioF());
     }
-    int target[2] = {size.width(), size.height()};
-    char format[] = "bgr0"; // byte order of QImage::Format_RGB32 on a little-endian machine
-    std::size_t stride = std::size_t(FPicture.bytesPerLine());
-    int blockForTargetTime = 0;
-    mpv_render_param params[] = {{MPV_RENDER_PARAM_SW_SIZE, target},
-                                 {MPV_RENDER_PARAM_SW_FORMAT, format},
-                                 {MPV_RENDER_PARAM_SW_STRIDE, &stride},
-                                 {MPV_RENDER_PARAM_SW_POINTER, FPicture.bits()},
-                                 {MPV_RENDER_PARAM_BLOCK_FOR_TARGET_TIME, &blockForTargetTime},
-                                 {MPV_RENDER_PARAM_INVALID, nullptr}};
-    if (mpv_render_context_render(FRender, params) < 0)
+    FPictureKept = RenderInto(FPicture.bits(), size, FPicture.bytesPerLine());
+    return FPictureKept;
+}
+
+void TMediaPlayer::RenderSoftware(bool newPicture) {
+    const bool resized = FPicture.size() != PictureDeviceSize();
+    if (!RenderPicture())
         return;
     // The bars beside the picture stay black from one picture to the next.
     update(resized || !FHasPicture ? VideoRect() : PictureRect());
     FHasPicture = true;
     if (newPicture)
         PictureShown();
+}
+
+QImage* TMediaPlayer::StoreTarget(QRect& rect) const {
+    // libmpv may write past the end of each line of its target, and copies the whole
+    // picture once more unless every line starts on a 64-byte boundary. So only a
+    // picture that fills whole, aligned lines of the window's backing store (full
+    // screen) is drawn straight into it.
+    const QWindow* shown = window()->windowHandle();
+    if (!isVisible() || !shown || !shown->isExposed() || !backingStore())
+        return nullptr;
+    QPaintDevice* device = backingStore()->paintDevice();
+    if (!device || device->devType() != QInternal::Image)
+        return nullptr;
+    auto* store = static_cast<QImage*>(device);
+    const qreal ratio = store->devicePixelRatio();
+    // Qt keeps an opaque window's pixels as premultiplied ARGB for faster painting; the
+    // alpha that libmpv leaves undefined there is shown to no one.
+    const bool opaque = store->format() == QImage::Format_RGB32 ||
+                        (store->format() == QImage::Format_ARGB32_Premultiplied &&
+                         !window()->testAttribute(Qt::WA_TranslucentBackground));
+    if (!opaque || ratio != devicePixelRatioF())
+        return nullptr;
+    const QRect area = VideoRect();
+    rect = QRect((QPointF(mapTo(window(), area.topLeft())) * ratio).toPoint(),
+                 (QSizeF(area.size()) * ratio).toSize());
+    const auto start = reinterpret_cast<std::uintptr_t>(store->constBits());
+    if (rect.isEmpty() || rect.x() != 0 || rect.width() != store->width() ||
+        !store->rect().contains(rect) || store->bytesPerLine() % StrideAlign != 0 ||
+        start % StrideAlign != 0)
+        return nullptr;
+    return store;
 }
 
 void TMediaPlayer::PaintGL() {
@@ -683,8 +735,19 @@ void TMediaPlayer::PictureShown() {
 QImage TMediaPlayer::Frame() const {
     if (!FHasPicture)
         return {};
-    if (!FView)
-        return FPicture;
+    if (!FView) {
+        if (FPictureKept)
+            return FPicture;
+        // The picture was drawn straight into the window's backing store.
+        QRect rect;
+        if (const QImage* store = StoreTarget(rect)) {
+            QImage picture = store->copy(rect);
+            picture.reinterpretAsFormat(QImage::Format_RGB32);
+            picture.setDevicePixelRatio(store->devicePixelRatio());
+            return picture;
+        }
+        return const_cast<TMediaPlayer*>(this)->grab(VideoRect()).toImage();
+    }
     FGrabbing = true;
     QImage picture = FView->grabFramebuffer();
     FGrabbing = false;
@@ -782,7 +845,7 @@ void TMediaPlayer::resizeEvent(QResizeEvent* event) {
     FBar->setGeometry(0, height() - BarHeight, width(), BarHeight);
     if (FView)
         FView->setGeometry(VideoRect());
-    else if (FRender && FHasPicture)
+    else if (QRect rect; FRender && FHasPicture && !StoreTarget(rect))
         RenderSoftware(false);
     QWidget::resizeEvent(event);
 }
@@ -793,15 +856,36 @@ void TMediaPlayer::showEvent(QShowEvent* event) {
         QMetaObject::invokeMethod(this, &TMediaPlayer::CheckOpenGLStarted, Qt::QueuedConnection);
 }
 
-void TMediaPlayer::paintEvent(QPaintEvent*) {
+void TMediaPlayer::paintEvent(QPaintEvent* event) {
     if (FView)
         return; // the picture widget covers the whole rectangle
-    QPainter painter(this);
     const QRect area = VideoRect();
-    if (FHasPicture && FPicture.deviceIndependentSize().toSize() == area.size())
-        painter.drawImage(area.topLeft(), FPicture);
-    else
-        painter.fillRect(area, Qt::black);
+    if (!event->region().intersects(area))
+        return;
+    if (FRender && (FHasPicture || FNewPicture)) {
+        const bool newPicture = std::exchange(FNewPicture, false);
+        QRect rect;
+        QImage* store = StoreTarget(rect);
+        // libmpv overwrites the whole rectangle, so this painting must cover all of it.
+        bool drawn = false;
+        if (store && redirected(nullptr) == store && (QRegion(area) - event->region()).isEmpty()) {
+            drawn = RenderInto(store->bits() + qsizetype(rect.y()) * store->bytesPerLine(),
+                               rect.size(), store->bytesPerLine());
+            if (drawn)
+                FPictureKept = false;
+        } else if ((!newPicture && FPictureKept && FPicture.size() == PictureDeviceSize()) ||
+                   RenderPicture()) {
+            drawn = true;
+            QPainter(this).drawImage(area.topLeft(), FPicture);
+        }
+        if (drawn) {
+            FHasPicture = true;
+            if (newPicture)
+                PictureShown();
+            return;
+        }
+    }
+    QPainter(this).fillRect(area, Qt::black);
 }
 
 void TMediaPlayer::mouseDoubleClickEvent(QMouseEvent* event) {

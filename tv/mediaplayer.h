@@ -109,7 +109,11 @@ private:
     void HandleEvent(const mpv_event& event);
     void HandlePropertyChange(const mpv_event& event);
     void RenderUpdate();
+    QSize PictureDeviceSize() const;
+    bool RenderInto(uchar* pixels, QSize size, qsizetype bytesPerLine);
+    bool RenderPicture();
     void RenderSoftware(bool newPicture);
+    QImage* StoreTarget(QRect& rect) const;
     void PictureShown();
     int Load(const QString& address);
     void Apply(const TStreamAction& action);
@@ -150,6 +154,9 @@ private:
     // A picture of the current channel has come, and a new one waits to be shown.
     bool FHasPicture = false;
     bool FNewPicture = false;
+    // FPicture holds the picture shown; a picture drawn straight into the window's
+    // backing store is nowhere else.
+    bool FPictureKept = false;
     mutable bool FGrabbing = false;
     bool FPaused = false;
     bool FMuted = false;

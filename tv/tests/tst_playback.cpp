@@ -79,6 +79,7 @@ private slots:
     void fiftyRapidSwitchesEndCleanly();
     void closingWhileConnectingEndsAtOnce();
     void fullScreenKeepsShowingTheStream();
+    void aPlayerAsWideAsItsWindowShowsEveryPicture();
     void closingFreesTheRenderContext_data();
     void closingFreesTheRenderContext();
 
@@ -272,6 +273,25 @@ void TPlaybackTest::fullScreenKeepsShowingTheStream() {
     QTRY_VERIFY_WITH_TIMEOUT(frames > 10, 10000);
     QVERIFY(ShowsTestPattern(*player));
     QCOMPARE(player->Status(), TStreamStatus::Playing);
+    FMeter->Reset();
+}
+
+void TPlaybackTest::aPlayerAsWideAsItsWindowShowsEveryPicture() {
+    // 640 pixels make whole, aligned lines of the window's backing store: on X11 the
+    // software path draws there straight, with no picture of its own to fall back on.
+    TMediaPlayer player;
+    player.resize(640, 388);
+    player.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&player));
+    int frames = 0;
+    connect(&player, &TMediaPlayer::frameRendered, this, [&frames] { ++frames; });
+    player.setURL(FServer.Url());
+    QTRY_VERIFY_WITH_TIMEOUT(frames > 10, 10000);
+    QVERIFY(ShowsTestPattern(player));
+    QCOMPARE(player.Frame().size(), QSize(640, 360));
+    // A repaint with no new picture must not leave the rectangle black.
+    player.repaint();
+    QVERIFY(ShowsTestPattern(player));
     FMeter->Reset();
 }
 
