@@ -8,7 +8,7 @@
 #include <QOffscreenSurface>
 #include <QOpenGLContext>
 #include <QOpenGLFunctions>
-#include <QOpenGLWidget>
+#include <QOpenGLWindow>
 #include <QPainter>
 #include <QSlider>
 #include <QStyle>
@@ -30,15 +30,17 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-// The picture on the OpenGL path: libmpv draws into this widget's framebuffer with the
-// widget's context current, and the window composes it with everything else.
-class TPictureView : public QOpenGLWidget {
+// The picture on the OpenGL path: a native window of its own inside the player, so
+// that libmpv draws straight into what the screen shows. An OpenGL widget would have
+// it draw into a texture that Qt then copies into the window and covers with the
+// window's other contents, three more passes over the whole picture each time,
+// which a software rasterizer pays with more CPU than the drawing itself.
+class TPictureView : public QOpenGLWindow {
 public:
-    explicit TPictureView(TMediaPlayer* player) : QOpenGLWidget(player), FPlayer(player) {
+    explicit TPictureView(TMediaPlayer* player) : FPlayer(player) {
         setObjectName(u"PictureView"_s);
-        setFocusPolicy(Qt::NoFocus);
-        // Double-clicks are the player's, whichever of its parts they land on.
-        setAttribute(Qt::WA_TransparentForMouseEvents);
+        // Clicks go through to the player, whichever of its parts they land on.
+        setFlag(Qt::WindowTransparentForInput);
     }
 
 protected:
@@ -70,16 +72,6 @@ enum TWatched : std::uint64_t {
 };
 
 int RenderContexts = 0;
-
-// Full screen takes the player, and with it the picture widget, into a window of its
-// own. Qt gives a widget that changes windows a new OpenGL context unless all contexts
-// share their resources, and libmpv gives up the video it shows when its context goes,
-// so the sharing is asked for. Qt reads this attribute only before the application
-// object exists, which is why it is set as the program loads.
-void ShareOpenGLContexts() {
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-}
-Q_CONSTRUCTOR_FUNCTION(ShareOpenGLContexts)
 
 TMediaPlayer::TAddressRedirect& Redirect() {
     static TMediaPlayer::TAddressRedirect redirect;
@@ -321,7 +313,11 @@ void TMediaPlayer::CreateEngine() {
 
 void TMediaPlayer::StartOpenGL() {
     FView = new TPictureView(this);
-    FView->setGeometry(VideoRect());
+    FViewHost = QWidget::createWindowContainer(FView, this);
+    FViewHost->setObjectName(u"PictureHost"_s);
+    FViewHost->setFocusPolicy(Qt::NoFocus);
+    FViewHost->setAttribute(Qt::WA_TransparentForMouseEvents);
+    FViewHost->setGeometry(VideoRect());
     // libmpv falls back to software decoding by itself where no safe decoder is found.
     mpv_set_property_string(FMpv, "hwdec", "auto-safe");
 }
@@ -346,24 +342,26 @@ void TMediaPlayer::FallBackToSoftware(const char* reason) {
         return;
     SayOpenGLIsNotUsed(reason);
     FreeGLRender();
-    delete std::exchange(FView, nullptr);
+    FView = nullptr;
+    delete std::exchange(FViewHost, nullptr); // and with it the picture's window
     mpv_set_property_string(FMpv, "hwdec", "no");
     if (!StartSoftware())
         FSession.OnLog(u"无法创建视频输出"_s);
     update();
 }
 
-void TMediaPlayer::CheckOpenGLStarted() {
-    // Qt makes the picture widget's context as the widget is shown; where that fails
-    // it says so on its own and never asks the widget to set up.
-    if (FView && !FRender && FView->isVisible() && !FView->context())
-        FallBackToSoftware("no OpenGL context for the picture");
-}
-
 void TMediaPlayer::CreateGLRender() {
     if (FRender)
         return;
+    // Qt makes the picture window's context as the window is first shown, and asks it
+    // to set up even where that failed.
     QOpenGLContext* context = FView->context();
+    if (!context || !context->isValid()) {
+        QMetaObject::invokeMethod(
+            this, [this] { FallBackToSoftware("no OpenGL context for the picture"); },
+            Qt::QueuedConnection);
+        return;
+    }
     mpv_opengl_init_params init{&GLProcAddress, context};
     char apiType[] = MPV_RENDER_API_TYPE_OPENGL;
     std::vector<mpv_render_param> params{{MPV_RENDER_PARAM_API_TYPE, apiType},
@@ -708,7 +706,7 @@ void TMediaPlayer::PaintGL() {
         gl->glClear(GL_COLOR_BUFFER_BIT);
         return;
     }
-    const qreal ratio = FView->devicePixelRatioF();
+    const qreal ratio = FView->devicePixelRatio();
     mpv_opengl_fbo fbo{int(FView->defaultFramebufferObject()), qRound(FView->width() * ratio),
                        qRound(FView->height() * ratio), 0};
     // The widget's framebuffer has its origin at the bottom left, as a window's has.
@@ -748,10 +746,14 @@ QImage TMediaPlayer::Frame() const {
         }
         return const_cast<TMediaPlayer*>(this)->grab(VideoRect()).toImage();
     }
+    // What the window shows went with the last swap: the picture is drawn once more
+    // for the read-back.
+    auto* player = const_cast<TMediaPlayer*>(this);
+    FView->makeCurrent();
     FGrabbing = true;
-    QImage picture = FView->grabFramebuffer();
+    player->PaintGL();
     FGrabbing = false;
-    return picture;
+    return FView->grabFramebuffer();
 }
 
 void TMediaPlayer::Tick() {
@@ -843,17 +845,11 @@ QRect TMediaPlayer::PictureRect() const {
 
 void TMediaPlayer::resizeEvent(QResizeEvent* event) {
     FBar->setGeometry(0, height() - BarHeight, width(), BarHeight);
-    if (FView)
-        FView->setGeometry(VideoRect());
+    if (FViewHost)
+        FViewHost->setGeometry(VideoRect());
     else if (QRect rect; FRender && FHasPicture && !StoreTarget(rect))
         RenderSoftware(false);
     QWidget::resizeEvent(event);
-}
-
-void TMediaPlayer::showEvent(QShowEvent* event) {
-    QWidget::showEvent(event);
-    if (FView && !FRender)
-        QMetaObject::invokeMethod(this, &TMediaPlayer::CheckOpenGLStarted, Qt::QueuedConnection);
 }
 
 void TMediaPlayer::paintEvent(QPaintEvent* event) {

@@ -84,7 +84,6 @@ signals:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
-    void showEvent(QShowEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
@@ -99,7 +98,6 @@ private:
     void StartOpenGL();
     bool StartSoftware();
     void FallBackToSoftware(const char* reason);
-    void CheckOpenGLStarted();
     // The OpenGL path, called by the picture widget with its context current.
     void CreateGLRender();
     void FreeGLRender();
@@ -147,7 +145,8 @@ private:
     QString FLoaded;
     QString FHeldLoad;
 
-    TPictureView* FView = nullptr;
+    TPictureView* FView = nullptr; // the picture's window, inside FViewHost
+    QWidget* FViewHost = nullptr;
     QMetaObject::Connection FContextGone;
     QImage FPicture;
     QSize FVideoSize;
