@@ -1,5 +1,6 @@
 #include "tv/mediaplayer.h"
 
+#include <QApplication>
 #include <QBackingStore>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -39,13 +40,20 @@ class TPictureView : public QOpenGLWindow {
 public:
     explicit TPictureView(TMediaPlayer* player) : FPlayer(player) {
         setObjectName(u"PictureView"_s);
-        // Clicks go through to the player, whichever of its parts they land on.
-        setFlag(Qt::WindowTransparentForInput);
     }
 
 protected:
     void initializeGL() override { FPlayer->CreateGLRender(); }
     void paintGL() override { FPlayer->PaintGL(); }
+    // The pointer and the keys are the player's, whichever of its parts they reach;
+    // the picture lies at the player's origin, so positions need no mapping.
+    void mouseMoveEvent(QMouseEvent* event) override {
+        QCoreApplication::sendEvent(FPlayer, event);
+    }
+    void mouseDoubleClickEvent(QMouseEvent* event) override {
+        QCoreApplication::sendEvent(FPlayer, event);
+    }
+    void keyPressEvent(QKeyEvent* event) override { QCoreApplication::sendEvent(FPlayer, event); }
 
 private:
     TMediaPlayer* FPlayer;
@@ -54,6 +62,8 @@ private:
 namespace {
 
 constexpr int BarHeight = 28;
+// Full screen, the controls show over the picture this long after the pointer moved.
+constexpr int BarShownMs = 3000;
 constexpr int TickMs = 250;
 // The software renderer works fastest (and some of its paths only work) when every
 // line of the target starts on a 64-byte boundary.
@@ -182,6 +192,9 @@ TMediaPlayer::TMediaPlayer(QWidget* parent) : QWidget(parent) {
     connect(&FWatchdog, &QTimer::timeout, this, &TMediaPlayer::Tick);
     FRetry.setSingleShot(true);
     connect(&FRetry, &QTimer::timeout, this, [this] { Load(FRetryAddress); });
+    FBarShown.setSingleShot(true);
+    FBarShown.setInterval(BarShownMs);
+    connect(&FBarShown, &QTimer::timeout, this, &TMediaPlayer::ShowBar);
     ShowStatus();
 }
 
@@ -316,8 +329,11 @@ void TMediaPlayer::StartOpenGL() {
     FViewHost = QWidget::createWindowContainer(FView, this);
     FViewHost->setObjectName(u"PictureHost"_s);
     FViewHost->setFocusPolicy(Qt::NoFocus);
-    FViewHost->setAttribute(Qt::WA_TransparentForMouseEvents);
     FViewHost->setGeometry(VideoRect());
+    // Full screen the controls lie over the picture, which has a window of its own here:
+    // only a window of their own stacks above it.
+    FBar->setAttribute(Qt::WA_DontCreateNativeAncestors);
+    FBar->setAttribute(Qt::WA_NativeWindow);
     // libmpv falls back to software decoding by itself where no safe decoder is found.
     mpv_set_property_string(FMpv, "hwdec", "auto-safe");
 }
@@ -771,7 +787,22 @@ void TMediaPlayer::ShowStatus() {
         return;
     FShownStatus = text;
     FStatusLbl->setText(text);
+    ShowBar();
     emit statusChanged(text);
+}
+
+void TMediaPlayer::ShowBar() {
+    // Full screen the picture fills the screen, and the controls come over it while
+    // the pointer moves or rests on them, and whenever the status says more than that
+    // the channel plays.
+    const QWidget* focus = QApplication::focusWidget();
+    const bool shown = !IsFullScreen() || FBarShown.isActive() || FBar->underMouse() ||
+                       (focus && FBar->isAncestorOf(focus)) ||
+                       FSession.Status() != TStreamStatus::Playing;
+    FBar->setVisible(shown);
+    // The windows are made anew as the player changes windows, the picture's last.
+    if (shown && FViewHost)
+        FBar->raise();
 }
 
 QString TMediaPlayer::StatusText() const {
@@ -814,22 +845,33 @@ void TMediaPlayer::SetVolume(int volume) {
 
 void TMediaPlayer::ToggleFullScreen() {
     // A child widget goes full screen by becoming a window of its own for a while.
-    if (IsFullScreen()) {
+    FFullScreen = !FFullScreen;
+    if (FFullScreen) {
+        FEmbeddedGeometry = geometry();
+        if (parentWidget())
+            setWindowFlag(Qt::Window, true);
+        showFullScreen();
+        FBarShown.start();
+    } else if (parentWidget()) {
         setWindowFlag(Qt::Window, false);
         setGeometry(FEmbeddedGeometry);
         show();
     } else {
-        FEmbeddedGeometry = geometry();
-        setWindowFlag(Qt::Window, true);
-        showFullScreen();
+        showNormal();
     }
+    setMouseTracking(FFullScreen);
+    // Without a window manager the window keeps its size, and the picture still takes
+    // the controls' place.
+    PlaceParts();
+    update();
+    ShowBar();
     FFullBtn->setToolTip(IsFullScreen() ? u"退出全屏"_s : u"全屏"_s);
     FFullBtn->setAccessibleName(FFullBtn->toolTip());
     setFocus();
 }
 
 QRect TMediaPlayer::VideoRect() const {
-    return QRect(0, 0, width(), height() - BarHeight);
+    return IsFullScreen() ? rect() : QRect(0, 0, width(), height() - BarHeight);
 }
 
 QRect TMediaPlayer::PictureRect() const {
@@ -843,18 +885,22 @@ QRect TMediaPlayer::PictureRect() const {
     return picture.toAlignedRect().adjusted(-1, -1, 1, 1) & area;
 }
 
-void TMediaPlayer::resizeEvent(QResizeEvent* event) {
+void TMediaPlayer::PlaceParts() {
     FBar->setGeometry(0, height() - BarHeight, width(), BarHeight);
     if (FViewHost)
         FViewHost->setGeometry(VideoRect());
     else if (QRect rect; FRender && FHasPicture && !StoreTarget(rect))
         RenderSoftware(false);
+}
+
+void TMediaPlayer::resizeEvent(QResizeEvent* event) {
+    PlaceParts();
     QWidget::resizeEvent(event);
 }
 
 void TMediaPlayer::paintEvent(QPaintEvent* event) {
     if (FView)
-        return; // the picture widget covers the whole rectangle
+        return; // the picture window covers the whole rectangle
     const QRect area = VideoRect();
     if (!event->region().intersects(area))
         return;
@@ -884,8 +930,17 @@ void TMediaPlayer::paintEvent(QPaintEvent* event) {
     QPainter(this).fillRect(area, Qt::black);
 }
 
+void TMediaPlayer::mouseMoveEvent(QMouseEvent* event) {
+    if (IsFullScreen()) {
+        FBarShown.start();
+        ShowBar();
+    }
+    QWidget::mouseMoveEvent(event);
+}
+
 void TMediaPlayer::mouseDoubleClickEvent(QMouseEvent* event) {
-    if (VideoRect().contains(event->position().toPoint()))
+    const QPoint at = event->position().toPoint();
+    if (VideoRect().contains(at) && !(FBar->isVisible() && FBar->geometry().contains(at)))
         ToggleFullScreen();
 }
 

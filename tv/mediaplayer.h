@@ -31,11 +31,12 @@ public:
 
 // The media-player control: plays a network stream given by its address, draws the
 // picture within its own rectangle and shows its own controls and status line below
-// it. This is the one class of the program that talks to libmpv.
+// it; full screen, the picture fills the screen and the controls come over it when
+// the pointer moves. This is the one class of the program that talks to libmpv.
 //
-// Where a GPU is at hand, libmpv draws through OpenGL into a child widget that covers
-// the picture rectangle, scaling and converting colours there and decoding in hardware
-// where it safely can. Elsewhere (no display, no GPU, a software rasterizer) libmpv
+// Where a GPU is at hand, libmpv draws through OpenGL into a native child window that
+// covers the picture rectangle, scaling and converting colours there and decoding in
+// hardware where it safely can. Elsewhere (no display, no GPU, a software rasterizer) libmpv
 // draws in software, straight at the rectangle's size in device pixels, into an image
 // that is painted as it is. libmpv calls back from its own threads; those callbacks
 // only post a call to this widget's thread, and everything else the widget asks of
@@ -68,7 +69,7 @@ public:
     void SetMuted(bool muted);
     void SetVolume(int volume);
     void ToggleFullScreen();
-    bool IsFullScreen() const { return isWindow(); }
+    bool IsFullScreen() const { return FFullScreen; }
 
     // Lets the tests send every address to a loopback server of their own, so that no
     // test ever reaches a real host; URL still answers the address that was given.
@@ -84,6 +85,7 @@ signals:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
@@ -98,7 +100,7 @@ private:
     void StartOpenGL();
     bool StartSoftware();
     void FallBackToSoftware(const char* reason);
-    // The OpenGL path, called by the picture widget with its context current.
+    // The OpenGL path, called by the picture window with its context current.
     void CreateGLRender();
     void FreeGLRender();
     void PaintGL();
@@ -117,8 +119,10 @@ private:
     void Apply(const TStreamAction& action);
     void Tick();
     void ShowStatus();
+    void ShowBar();
     void SetFlagProperty(const char* name, bool value);
     QRect VideoRect() const;
+    void PlaceParts();
     QRect PictureRect() const;
 
     mpv_handle* FMpv = nullptr;
@@ -131,6 +135,7 @@ private:
     QElapsedTimer FClock;
     QTimer FWatchdog;
     QTimer FRetry;
+    QTimer FBarShown;
     QString FRetryAddress;
 
     // Each load gets a number; the engine answers with the playlist entry it made for
@@ -159,6 +164,7 @@ private:
     mutable bool FGrabbing = false;
     bool FPaused = false;
     bool FMuted = false;
+    bool FFullScreen = false;
     QRect FEmbeddedGeometry;
     QString FShownStatus;
 

@@ -265,10 +265,30 @@ void TPlaybackTest::fullScreenKeepsShowingTheStream() {
     frames = 0;
     QTRY_VERIFY_WITH_TIMEOUT(frames > 10, 10000);
     QVERIFY(ShowsTestPattern(*player));
+    // The picture fills the screen; the controls leave it while the channel plays, come
+    // back when the pointer moves, and stay while the status has more to say.
+    QCOMPARE(player->Frame().size(), player->size() * player->devicePixelRatio());
+    auto* bar = player->findChild<QWidget*>(u"ControlBar"_s);
+    QTRY_VERIFY_WITH_TIMEOUT(!bar->isVisible(), 5000);
+    // The pointer reaches whichever window lies under it: the picture's own on the OpenGL
+    // path.
+    QWindow* under = player->windowHandle();
+    for (QWindow* window : QGuiApplication::allWindows())
+        if (window->objectName() == u"PictureView"_s && window->isVisible())
+            under = window;
+    const QPoint middle(player->width() / 2, player->height() / 2);
+    QTest::mouseMove(under, middle);
+    QTRY_VERIFY(bar->isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(!bar->isVisible(), 5000);
+    QCOMPARE(player->Status(), TStreamStatus::Playing);
+    player->TogglePause();
+    QTRY_VERIFY(bar->isVisible());
+    player->TogglePause();
 
-    QTest::keyClick(player, Qt::Key_Escape);
+    QTest::mouseDClick(under, Qt::LeftButton, {}, middle);
     QVERIFY(!player->IsFullScreen());
     QCOMPARE(player->geometry(), QRect(8, 70, 441, 329));
+    QVERIFY(bar->isVisible());
     frames = 0;
     QTRY_VERIFY_WITH_TIMEOUT(frames > 10, 10000);
     QVERIFY(ShowsTestPattern(*player));
