@@ -725,7 +725,7 @@ void TMediaPlayer::PaintGL() {
     const qreal ratio = FView->devicePixelRatio();
     mpv_opengl_fbo fbo{int(FView->defaultFramebufferObject()), qRound(FView->width() * ratio),
                        qRound(FView->height() * ratio), 0};
-    // The widget's framebuffer has its origin at the bottom left, as a window's has.
+    // A window's framebuffer has its origin at the bottom left.
     int flipY = 1;
     int blockForTargetTime = 0;
     mpv_render_param params[] = {{MPV_RENDER_PARAM_OPENGL_FBO, &fbo},

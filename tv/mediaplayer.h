@@ -36,9 +36,9 @@ public:
 //
 // Where a GPU is at hand, libmpv draws through OpenGL into a native child window that
 // covers the picture rectangle, scaling and converting colours there and decoding in
-// hardware where it safely can. Elsewhere (no display, no GPU, a software rasterizer) libmpv
-// draws in software, straight at the rectangle's size in device pixels, into an image
-// that is painted as it is. libmpv calls back from its own threads; those callbacks
+// hardware where it safely can. Elsewhere (no display, no GPU, a software rasterizer)
+// libmpv draws in software, straight at the rectangle's size in device pixels, into an
+// image that is painted as it is. libmpv calls back from its own threads; those callbacks
 // only post a call to this widget's thread, and everything else the widget asks of
 // libmpv is asynchronous, so the window never waits on the network.
 class TMediaPlayer : public QWidget {
