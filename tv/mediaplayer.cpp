@@ -106,6 +106,42 @@ std::int64_t EntryIdOf(const mpv_node& result) {
     return -1;
 }
 
+// The headers go as typed per-file options, so that no text in them is ever read as
+// option syntax.
+int LoadFile(mpv_handle* mpv, std::uint64_t reply, const QString& address,
+             const TRequestHeaders& headers) {
+    const QByteArray url = address.toUtf8();
+    const QByteArray userAgent = headers.userAgent.toUtf8();
+    const QByteArray referrer = headers.referrer.toUtf8();
+    std::vector<char*> names;
+    std::vector<mpv_node> values;
+    auto option = [&](const char* name, const QByteArray& value) {
+        if (value.isEmpty())
+            return;
+        names.push_back(const_cast<char*>(name));
+        mpv_node node{};
+        node.format = MPV_FORMAT_STRING;
+        node.u.string = const_cast<char*>(value.constData());
+        values.push_back(node);
+    };
+    option("user-agent", userAgent);
+    option("referrer", referrer);
+    mpv_node_list options{int(values.size()), values.data(), names.data()};
+    mpv_node args[4]{};
+    const char* words[] = {"loadfile", url.constData(), "replace"};
+    for (int i = 0; i < 3; ++i) {
+        args[i].format = MPV_FORMAT_STRING;
+        args[i].u.string = const_cast<char*>(words[i]);
+    }
+    args[3].format = MPV_FORMAT_NODE_MAP;
+    args[3].u.list = &options;
+    mpv_node_list list{4, args, nullptr};
+    mpv_node command{};
+    command.format = MPV_FORMAT_NODE_ARRAY;
+    command.u.list = &list;
+    return mpv_command_node_async(mpv, reply, &command);
+}
+
 void FreeAligned(void* data) {
     ::operator delete[](data, std::align_val_t{StrideAlign});
 }
@@ -444,14 +480,20 @@ void TMediaPlayer::OnRenderUpdate(void* self) {
 }
 
 void TMediaPlayer::setURL(const QString& url) {
+    setURL(url, {});
+}
+
+void TMediaPlayer::setURL(const QString& url, const TRequestHeaders& headers) {
     if (!IsSingleAbsoluteAddress(url))
         throw EMediaPlayerError(u"无效的节目地址：%1"_s.arg(url));
     const QString target = Redirect() ? Redirect()(url) : url;
     const TStreamSession before = FSession;
     FRetry.stop();
+    TRequestHeaders previous = std::exchange(FHeaders, headers);
     const int rc = Load(FSession.Start(target, FClock.elapsed()));
     if (rc < 0) {
         FSession = before;
+        FHeaders = std::move(previous);
         throw EMediaPlayerError(
             u"播放器拒绝了地址 %1：%2"_s.arg(url, QString::fromUtf8(mpv_error_string(rc))));
     }
@@ -471,9 +513,7 @@ void TMediaPlayer::setURL(const QString& url) {
 int TMediaPlayer::Load(const QString& address) {
     int rc = 0;
     if (FRender) {
-        const QByteArray utf8 = address.toUtf8();
-        const char* args[] = {"loadfile", utf8.constData(), "replace", nullptr};
-        rc = mpv_command_async(FMpv, FLoadNumber + 1, args);
+        rc = LoadFile(FMpv, FLoadNumber + 1, address, FHeaders);
     } else {
         FHeldLoad = address;
     }

@@ -23,6 +23,12 @@ struct mpv_handle;
 struct mpv_render_context;
 struct mpv_event;
 
+// What a playlist may ask of the server for one address; empty means the engine's own.
+struct TRequestHeaders {
+    QString userAgent;
+    QString referrer;
+};
+
 // Thrown when the player refuses an address.
 class EMediaPlayerError : public std::runtime_error {
 public:
@@ -53,6 +59,9 @@ public:
     // EMediaPlayerError for an address that is not one absolute address, or when the
     // engine refuses it; the address played before is then kept.
     void setURL(const QString& url);
+    // The same, with the user agent and referrer that this one address is to be asked
+    // for with; they go with each load of it, reconnects included, and no further.
+    void setURL(const QString& url, const TRequestHeaders& headers);
 
     // The picture as shown in the picture rectangle, letterboxed, in device pixels;
     // null before the first picture of the channel. On the OpenGL path it is read back
@@ -131,6 +140,7 @@ private:
     std::atomic_bool FRenderPosted{false};
 
     QString FUrl;
+    TRequestHeaders FHeaders;
     TStreamSession FSession;
     QElapsedTimer FClock;
     QTimer FWatchdog;
