@@ -3,7 +3,9 @@
 // player with its default options (no config file; --vo=null since there is no
 // display), whose zap is read from its own log: from the line where it starts
 // opening the address to "first video frame after restart shown", both stamped by
-// --msg-time. Medians of the repetitions are printed at the end with their ratio.
+// --msg-time. Medians of the repetitions are printed at the end with their ratio, and
+// the longest stall of the window's event loop on the drawing path this run uses
+// (VIEWDIAL_RENDER=opengl under xvfb-run for the OpenGL path).
 
 #include "tv/mediaplayer.h"
 #include "tv/tests/testserver.h"
@@ -19,6 +21,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <memory>
 #include <vector>
 
 using namespace Qt::Literals::StringLiterals;
@@ -28,6 +31,9 @@ namespace {
 TRtspTestServer* g_server = nullptr;
 std::vector<double> g_viewdialMs;
 std::vector<double> g_mpvMs;
+std::vector<double> g_stallMs;
+std::vector<double> g_closeMs;
+const char* g_stallPath = "no";
 
 double Median(std::vector<double> v) {
     if (v.empty())
@@ -36,11 +42,15 @@ double Median(std::vector<double> v) {
     return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
 }
 
+void Wait(int ms) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
 // Lets the server drop the session of the zap before and settle.
 void Settle() {
-    QEventLoop loop;
-    QTimer::singleShot(300, &loop, &QEventLoop::quit);
-    loop.exec();
+    Wait(300);
 }
 
 void BM_ZapViewdial(benchmark::State& state) {
@@ -104,8 +114,44 @@ void BM_ZapMpvDefault(benchmark::State& state) {
     }
 }
 
+// How long the window stops answering while the player opens, fails, replaces and
+// closes channels: the longest the event loop went without running a 10 ms timer over
+// the playback tests' hard cases, and how long closing a player takes while it still
+// connects to a server that never answers.
+void BM_StallViewdial(benchmark::State& state) {
+    TMuteServer mute;
+    const QString dead = u"rtsp://127.0.0.1:%1/live"_s.arg(ClosedLoopbackPort());
+    const QString silent = u"rtsp://127.0.0.1:%1/live"_s.arg(mute.serverPort());
+    for (auto _ : state) {
+        auto player = std::make_unique<TMediaPlayer>();
+        player->resize(441, 329);
+        player->show();
+        Settle();
+        g_stallPath = player->RenderPath() == TRenderPath::OpenGL ? "OpenGL" : "software";
+        TLoopStallMeter meter;
+        for (const QString& address : {g_server->Url(), dead, silent, g_server->Url(), dead}) {
+            player->setURL(address);
+            Wait(1500);
+        }
+        for (int i = 0; i < 20; ++i) {
+            player->setURL(i % 2 ? dead : g_server->Url());
+            Wait(20);
+        }
+        player->setURL(silent);
+        Wait(300);
+        QElapsedTimer closing;
+        closing.start();
+        player.reset();
+        g_closeMs.push_back(closing.nsecsElapsed() / 1e6);
+        g_stallMs.push_back(double(meter.LongestStallMs()));
+        state.SetIterationTime(g_stallMs.back() / 1000);
+        Settle();
+    }
+}
+
 BENCHMARK(BM_ZapViewdial)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(7);
 BENCHMARK(BM_ZapMpvDefault)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(7);
+BENCHMARK(BM_StallViewdial)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 
 } // namespace
 
@@ -127,5 +173,10 @@ int main(int argc, char** argv) {
     std::printf("zap median over %zu/%zu runs: viewdial %.0f ms, mpv default %.0f ms, ratio %.2f "
                 "(target <= 0.15)\n",
                 g_viewdialMs.size(), g_mpvMs.size(), ours, mpv, mpv > 0 ? ours / mpv : 0.0);
+    std::printf("longest event-loop stall, %s path, median over %zu runs: %.0f ms (worst %.0f ms); "
+                "closing while connecting %.0f ms\n",
+                g_stallPath, g_stallMs.size(), Median(g_stallMs),
+                g_stallMs.empty() ? 0.0 : *std::max_element(g_stallMs.begin(), g_stallMs.end()),
+                Median(g_closeMs));
     return 0;
 }

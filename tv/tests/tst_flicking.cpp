@@ -4,9 +4,11 @@
 // switches. Run on either drawing path; libmpv's render contexts, textures and
 // threads are what such switching could leave behind.
 
+#include "tv/allocator.h"
 #include "tv/mediaplayer.h"
 #include "tv/tests/testserver.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QTest>
@@ -41,8 +43,6 @@ struct TProcessUse {
 };
 
 TProcessUse ProcessUse() {
-    // Memory that is free but not yet given back to the system is no leak.
-    malloc_trim(0);
     TProcessUse use;
     const struct mallinfo2 heap = mallinfo2();
     use.allocatedKb = qint64((heap.uordblks + heap.hblkhd) / 1024);
@@ -83,12 +83,6 @@ private:
 };
 
 void TFlickingTest::initTestCase() {
-    // glibc would otherwise raise its mmap threshold to the largest block freed so far
-    // and open another arena for each thread that meets a busy one, and both keep
-    // freed memory resident in amounts that depend on the machine's timing and its
-    // number of cores: the resident figure is to show what the player holds.
-    mallopt(M_MMAP_THRESHOLD, 128 * 1024);
-    mallopt(M_ARENA_MAX, 2);
     QVERIFY2(FServer.Start(), "the loopback RTSP server did not start");
     FDead = u"rtsp://127.0.0.1:%1/live"_s.arg(ClosedLoopbackPort());
 }
@@ -175,5 +169,11 @@ void TFlickingTest::threeHundredSwitchesLeaveNothingBehind() {
     QCOMPARE(TMediaPlayer::RenderContextsAlive(), 0);
 }
 
-QTEST_MAIN(TFlickingTest)
+int main(int argc, char** argv) {
+    // The program's own policy, set as the program sets it: before any thread.
+    SetAllocatorPolicy();
+    QApplication app(argc, argv);
+    TFlickingTest test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_flicking.moc"

@@ -1,0 +1,13 @@
+#include "tv/allocator.h"
+
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
+void SetAllocatorPolicy() {
+#if defined(__GLIBC__)
+    // Blocks of a picture's size are mapped and given back to the system when freed.
+    mallopt(M_MMAP_THRESHOLD, 128 * 1024);
+    mallopt(M_ARENA_MAX, 2);
+#endif
+}

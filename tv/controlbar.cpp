@@ -1,0 +1,126 @@
+#include "tv/controlbar.h"
+
+#include <QApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QSlider>
+#include <QStyle>
+#include <QToolButton>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+// Full screen, the controls show over the picture this long after the pointer moved.
+constexpr int PointerShownMs = 3000;
+
+void SetLook(QToolButton* button, QStyle::StandardPixmap icon, const QString& text) {
+    button->setIcon(button->style()->standardIcon(icon));
+    button->setToolTip(text);
+    button->setAccessibleName(text);
+}
+
+} // namespace
+
+TControlBar::TControlBar(QWidget* player) : QWidget(player) {
+    setObjectName(u"ControlBar"_s);
+    setAccessibleName(u"播放控制"_s);
+    setAutoFillBackground(true);
+    // The picture has a window of its own: only a window of their own stacks the
+    // controls above it.
+    setAttribute(Qt::WA_DontCreateNativeAncestors);
+    setAttribute(Qt::WA_NativeWindow);
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(2, 2, 4, 2);
+    layout->setSpacing(2);
+
+    FPlayBtn = AddButton(u"PlayBtn"_s, u"暂停"_s);
+    FStopBtn = AddButton(u"StopBtn"_s, u"停止"_s);
+    FMuteBtn = AddButton(u"MuteBtn"_s, u"静音"_s);
+    FMuteBtn->setCheckable(true);
+    FVolumeSld = new QSlider(Qt::Horizontal, this);
+    FVolumeSld->setObjectName(u"VolumeSld"_s);
+    FVolumeSld->setRange(0, 100);
+    FVolumeSld->setValue(100);
+    FVolumeSld->setFixedWidth(70);
+    FVolumeSld->setToolTip(u"音量"_s);
+    FVolumeSld->setAccessibleName(u"音量"_s);
+    layout->addWidget(FVolumeSld);
+    FStatusLbl = new QLabel(this);
+    FStatusLbl->setObjectName(u"StatusLbl"_s);
+    FStatusLbl->setAccessibleName(u"播放状态"_s);
+    layout->addWidget(FStatusLbl, 1);
+    FFullBtn = AddButton(u"FullScreenBtn"_s, u"全屏"_s);
+    SetLook(FPlayBtn, QStyle::SP_MediaPause, u"暂停"_s);
+    SetLook(FStopBtn, QStyle::SP_MediaStop, u"停止"_s);
+    SetLook(FMuteBtn, QStyle::SP_MediaVolume, u"静音"_s);
+    SetLook(FFullBtn, QStyle::SP_TitleBarMaxButton, u"全屏"_s);
+
+    connect(FPlayBtn, &QToolButton::clicked, this, &TControlBar::pauseClicked);
+    connect(FStopBtn, &QToolButton::clicked, this, &TControlBar::stopClicked);
+    connect(FMuteBtn, &QToolButton::toggled, this, &TControlBar::muteToggled);
+    connect(FVolumeSld, &QSlider::valueChanged, this, &TControlBar::volumeMoved);
+    connect(FFullBtn, &QToolButton::clicked, this, &TControlBar::fullScreenClicked);
+    FPointerShown.setSingleShot(true);
+    FPointerShown.setInterval(PointerShownMs);
+    connect(&FPointerShown, &QTimer::timeout, this, &TControlBar::Refresh);
+}
+
+QToolButton* TControlBar::AddButton(const QString& name, const QString& text) {
+    auto* button = new QToolButton(this);
+    button->setObjectName(name);
+    button->setAutoRaise(true);
+    button->setFocusPolicy(Qt::StrongFocus);
+    button->setAccessibleName(text);
+    layout()->addWidget(button);
+    return button;
+}
+
+void TControlBar::ShowPaused(bool paused) {
+    SetLook(FPlayBtn, paused ? QStyle::SP_MediaPlay : QStyle::SP_MediaPause,
+            paused ? u"播放"_s : u"暂停"_s);
+}
+
+void TControlBar::ShowMuted(bool muted) {
+    const QSignalBlocker block(FMuteBtn);
+    FMuteBtn->setChecked(muted);
+    SetLook(FMuteBtn, muted ? QStyle::SP_MediaVolumeMuted : QStyle::SP_MediaVolume,
+            muted ? u"取消静音"_s : u"静音"_s);
+}
+
+void TControlBar::ShowVolume(int volume) {
+    const QSignalBlocker block(FVolumeSld);
+    FVolumeSld->setValue(volume);
+}
+
+void TControlBar::ShowStatus(const QString& text, bool playing) {
+    FStatusLbl->setText(text);
+    FPlaying = playing;
+    Refresh();
+}
+
+void TControlBar::SetFullScreen(bool fullScreen) {
+    FFullScreen = fullScreen;
+    if (fullScreen)
+        FPointerShown.start();
+    FFullBtn->setToolTip(fullScreen ? u"退出全屏"_s : u"全屏"_s);
+    FFullBtn->setAccessibleName(FFullBtn->toolTip());
+    Refresh();
+}
+
+void TControlBar::PointerMoved() {
+    if (!FFullScreen)
+        return;
+    FPointerShown.start();
+    Refresh();
+}
+
+void TControlBar::Refresh() {
+    const QWidget* focus = QApplication::focusWidget();
+    const bool shown = !FFullScreen || FPointerShown.isActive() || underMouse() ||
+                       (focus && isAncestorOf(focus)) || !FPlaying;
+    setVisible(shown);
+    // The windows are made anew as the player changes windows, the picture's last.
+    if (shown)
+        raise();
+}

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QTimer>
+#include <QWidget>
+
+class QLabel;
+class QSlider;
+class QToolButton;
+
+// The player's own controls and status line, along its bottom edge. Full screen the
+// picture takes the whole screen and the bar comes over it while the pointer moves or
+// rests on it, and whenever the status says more than that the channel plays. The bar
+// only shows what it is told and says what the user asked for.
+class TControlBar : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int Height = 28;
+
+    explicit TControlBar(QWidget* player);
+
+    void ShowPaused(bool paused);
+    void ShowMuted(bool muted);
+    void ShowVolume(int volume);
+    // The status line; playing says whether it says no more than that the channel plays.
+    void ShowStatus(const QString& text, bool playing);
+    void SetFullScreen(bool fullScreen);
+    // The pointer moved over the picture.
+    void PointerMoved();
+
+signals:
+    void pauseClicked();
+    void stopClicked();
+    void muteToggled(bool muted);
+    void volumeMoved(int volume);
+    void fullScreenClicked();
+
+private:
+    QToolButton* AddButton(const QString& name, const QString& text);
+    void Refresh();
+
+    QToolButton* FPlayBtn = nullptr;
+    QToolButton* FStopBtn = nullptr;
+    QToolButton* FMuteBtn = nullptr;
+    QSlider* FVolumeSld = nullptr;
+    QToolButton* FFullBtn = nullptr;
+    QLabel* FStatusLbl = nullptr;
+    QTimer FPointerShown;
+    bool FFullScreen = false;
+    bool FPlaying = false;
+};

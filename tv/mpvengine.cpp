@@ -1,0 +1,293 @@
+#include "tv/mpvengine.h"
+
+#include <mpv/client.h>
+
+#include <clocale>
+#include <cstring>
+#include <utility>
+#include <vector>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+// Properties the engine watches; the number is the reply id of each observation.
+enum TWatched : std::uint64_t {
+    WatchWidth = 1,
+    WatchHeight,
+    WatchPausedForCache,
+    WatchBufferingPercent,
+    WatchPlaybackTime,
+    WatchPause,
+    WatchMute,
+    WatchVolume,
+};
+
+std::int64_t EntryIdOf(const mpv_node& result) {
+    if (result.format != MPV_FORMAT_NODE_MAP)
+        return -1;
+    const mpv_node_list* map = result.u.list;
+    for (int i = 0; i < map->num; ++i)
+        if (std::strcmp(map->keys[i], "playlist_entry_id") == 0 &&
+            map->values[i].format == MPV_FORMAT_INT64)
+            return map->values[i].u.int64;
+    return -1;
+}
+
+mpv_node StringNode(const char* text) {
+    mpv_node node{};
+    node.format = MPV_FORMAT_STRING;
+    node.u.string = const_cast<char*>(text);
+    return node;
+}
+
+void SetOptions(mpv_handle* mpv) {
+    // mpv's network-timeout covers only http; rtsp and mmst take FFmpeg's own timeouts
+    // (in microseconds), without which a server that accepts and never answers would
+    // hold the open for ever.
+    const QByteArray ioTimeout = QByteArray::number(TStreamSession::IoTimeoutMs * 1000LL);
+    const QByteArray demuxerOptions = "timeout=" + ioTimeout;
+    const QByteArray streamOptions = "rw_timeout=" + ioTimeout;
+    const QByteArray networkTimeout = QByteArray::number(TStreamSession::IoTimeoutMs / 1000);
+    const std::pair<const char*, const char*> options[] = {
+        {"config", "no"},
+        {"terminal", "no"},
+        {"ytdl", "no"},
+        {"load-scripts", "no"},
+        {"input-default-bindings", "no"},
+        {"input-vo-keyboard", "no"},
+        {"osc", "no"},
+        {"vo", "libmpv"},
+        {"idle", "yes"},
+        // mpv hands each frame over when it is due instead of having the render call
+        // wait for that moment on the window's thread.
+        {"video-timing-offset", "0"},
+        {"audio-client-name", "viewdial"},
+        // Stream probing is most of the time it takes to switch channels. A live
+        // station lists its streams and codecs up front (RTSP in its session
+        // description, MMS in its ASF header), so FFmpeg looks into the data only when
+        // the header names no stream, and then for a fifth of a second at most.
+        {"demuxer-lavf-probe-info", "nostreams"},
+        {"demuxer-lavf-analyzeduration", "0.2"},
+        // A decoder that works on several pictures at once gives out its first only
+        // when the next ones are in; a live stream brings one every 40 ms, so each
+        // extra thread held the first picture of a channel back by that much. One
+        // thread decodes a broadcast picture well within its time.
+        {"vd-lavc-threads", "1"},
+        // mpv would wait for a second decoded picture to learn how long the first is to
+        // be shown, 40 ms on a live stream; the frame rate of the stream tells it too.
+        {"video-latency-hacks", "yes"},
+        {"demuxer-lavf-o", demuxerOptions.constData()},
+        {"stream-lavf-o", streamOptions.constData()},
+        {"network-timeout", networkTimeout.constData()},
+    };
+    bool ok = true;
+    for (const auto& [name, value] : options)
+        ok = mpv_set_option_string(mpv, name, value) >= 0 && ok;
+#ifdef Q_OS_LINUX
+    // After its own drivers mpv tries SDL's, which goes through the same sound systems
+    // once more, and on a machine without a sound device that took another 100 ms of
+    // every channel switch. A driver that this build of mpv lacks is passed over.
+    mpv_set_option_string(mpv, "ao", "pipewire,pulse,alsa,jack");
+#endif
+    if (!ok || mpv_initialize(mpv) < 0) {
+        mpv_terminate_destroy(mpv);
+        throw EMediaPlayerError(u"无法启动播放器"_s);
+    }
+}
+
+} // namespace
+
+EMediaPlayerError::EMediaPlayerError(const QString& message)
+    : std::runtime_error(message.toUtf8().toStdString()) {}
+
+TMpvEngine::TMpvEngine() {
+    // libmpv refuses to start unless numbers are formatted the C way, and QApplication
+    // sets the locale from the environment.
+    std::setlocale(LC_NUMERIC, "C");
+    FMpv = mpv_create();
+    if (!FMpv)
+        throw EMediaPlayerError(u"无法创建播放器"_s);
+    SetOptions(FMpv);
+    mpv_request_log_messages(FMpv, "warn");
+    mpv_observe_property(FMpv, WatchWidth, "dwidth", MPV_FORMAT_INT64);
+    mpv_observe_property(FMpv, WatchHeight, "dheight", MPV_FORMAT_INT64);
+    mpv_observe_property(FMpv, WatchPausedForCache, "paused-for-cache", MPV_FORMAT_FLAG);
+    mpv_observe_property(FMpv, WatchBufferingPercent, "cache-buffering-state", MPV_FORMAT_INT64);
+    mpv_observe_property(FMpv, WatchPlaybackTime, "playback-time", MPV_FORMAT_DOUBLE);
+    mpv_observe_property(FMpv, WatchPause, "pause", MPV_FORMAT_FLAG);
+    mpv_observe_property(FMpv, WatchMute, "mute", MPV_FORMAT_FLAG);
+    mpv_observe_property(FMpv, WatchVolume, "volume", MPV_FORMAT_DOUBLE);
+    mpv_set_wakeup_callback(FMpv, &TMpvEngine::OnWakeup, this);
+}
+
+TMpvEngine::~TMpvEngine() {
+    // Once the callback is gone no engine thread can post to this object any more.
+    mpv_set_wakeup_callback(FMpv, nullptr, nullptr);
+    mpv_terminate_destroy(FMpv);
+}
+
+void TMpvEngine::OnWakeup(void* self) {
+    auto* engine = static_cast<TMpvEngine*>(self);
+    if (!engine->FDrainPosted.exchange(true))
+        QMetaObject::invokeMethod(engine, &TMpvEngine::DrainEvents, Qt::QueuedConnection);
+}
+
+int TMpvEngine::Load(const QString& address, const TRequestHeaders& headers) {
+    // The headers go as typed per-file options, so that no text in them is ever read
+    // as option syntax.
+    const QByteArray url = address.toUtf8();
+    const QByteArray userAgent = headers.userAgent.toUtf8();
+    const QByteArray referrer = headers.referrer.toUtf8();
+    std::vector<char*> names;
+    std::vector<mpv_node> values;
+    for (const auto& [name, value] :
+         {std::pair{"user-agent", &userAgent}, std::pair{"referrer", &referrer}})
+        if (!value->isEmpty()) {
+            names.push_back(const_cast<char*>(name));
+            values.push_back(StringNode(value->constData()));
+        }
+    mpv_node_list options{int(values.size()), values.data(), names.data()};
+    mpv_node args[] = {
+        StringNode("loadfile"), StringNode(url.constData()), StringNode("replace"), {}};
+    args[3].format = MPV_FORMAT_NODE_MAP;
+    args[3].u.list = &options;
+    mpv_node_list list{4, args, nullptr};
+    mpv_node command{};
+    command.format = MPV_FORMAT_NODE_ARRAY;
+    command.u.list = &list;
+    const int rc = mpv_command_node_async(FMpv, FLoadNumber + 1, &command);
+    if (rc >= 0) {
+        ++FLoadNumber;
+        FEntryId = -1;
+        FPendingEnd.reset();
+        FEntryStarted = false;
+    }
+    return rc;
+}
+
+void TMpvEngine::Stop() {
+    const char* args[] = {"stop", nullptr};
+    mpv_command_async(FMpv, 0, args);
+}
+
+void TMpvEngine::SetFlag(const char* name, bool value) {
+    int flag = value ? 1 : 0;
+    mpv_set_property_async(FMpv, 0, name, MPV_FORMAT_FLAG, &flag);
+}
+
+void TMpvEngine::SetPaused(bool paused) {
+    SetFlag("pause", paused);
+}
+
+void TMpvEngine::SetMuted(bool muted) {
+    SetFlag("mute", muted);
+}
+
+void TMpvEngine::SetVolume(int volume) {
+    double value = volume;
+    mpv_set_property_async(FMpv, 0, "volume", MPV_FORMAT_DOUBLE, &value);
+}
+
+void TMpvEngine::SetDecoding(const char* hwdec) {
+    mpv_set_property_string(FMpv, "hwdec", hwdec);
+}
+
+QString TMpvEngine::ErrorText(int error) {
+    return QString::fromUtf8(mpv_error_string(error));
+}
+
+void TMpvEngine::DrainEvents() {
+    FDrainPosted = false;
+    for (;;) {
+        const mpv_event* event = mpv_wait_event(FMpv, 0);
+        if (event->event_id == MPV_EVENT_NONE)
+            break;
+        HandleEvent(*event);
+    }
+    // libmpv hands out its log lines only once no other event is waiting, so the line
+    // that says why a load failed comes after the load's end: the end goes out only now.
+    if (FPendingEnd)
+        emit ended(*std::exchange(FPendingEnd, std::nullopt));
+    emit drained();
+}
+
+void TMpvEngine::HandleEvent(const mpv_event& event) {
+    switch (event.event_id) {
+    case MPV_EVENT_LOG_MESSAGE:
+        emit logLine(QString::fromUtf8(static_cast<mpv_event_log_message*>(event.data)->text));
+        break;
+    case MPV_EVENT_COMMAND_REPLY:
+        if (event.reply_userdata != 0 && event.reply_userdata == FLoadNumber) {
+            if (event.error < 0)
+                FPendingEnd = TStreamEnd::Error;
+            else
+                FEntryId = EntryIdOf(static_cast<mpv_event_command*>(event.data)->result);
+        }
+        break;
+    case MPV_EVENT_START_FILE:
+        if (static_cast<mpv_event_start_file*>(event.data)->playlist_entry_id == FEntryId)
+            FEntryStarted = true;
+        break;
+    case MPV_EVENT_FILE_LOADED:
+        if (FEntryStarted)
+            emit loaded();
+        break;
+    case MPV_EVENT_END_FILE: {
+        const auto* end = static_cast<mpv_event_end_file*>(event.data);
+        if (end->playlist_entry_id != FEntryId)
+            break; // a channel that was replaced: not a failure
+        FEntryStarted = false;
+        FPendingEnd = end->reason == MPV_END_FILE_REASON_EOF     ? TStreamEnd::EndOfStream
+                      : end->reason == MPV_END_FILE_REASON_ERROR ? TStreamEnd::Error
+                                                                 : TStreamEnd::Replaced;
+        break;
+    }
+    case MPV_EVENT_PROPERTY_CHANGE:
+        HandlePropertyChange(event);
+        break;
+    default:
+        break;
+    }
+}
+
+void TMpvEngine::HandlePropertyChange(const mpv_event& event) {
+    const auto* property = static_cast<mpv_event_property*>(event.data);
+    const bool present = property->format != MPV_FORMAT_NONE;
+    auto asInt = [&] { return present ? *static_cast<std::int64_t*>(property->data) : 0; };
+    auto asFlag = [&] { return present && *static_cast<int*>(property->data) != 0; };
+    switch (event.reply_userdata) {
+    case WatchWidth:
+        FVideoSize.setWidth(int(asInt()));
+        emit videoSizeChanged(FVideoSize);
+        break;
+    case WatchHeight:
+        FVideoSize.setHeight(int(asInt()));
+        emit videoSizeChanged(FVideoSize);
+        break;
+    case WatchPausedForCache:
+        FWaiting = asFlag();
+        emit buffering(FWaiting, FBufferingPercent);
+        break;
+    case WatchBufferingPercent:
+        FBufferingPercent = int(asInt());
+        emit buffering(FWaiting, FBufferingPercent);
+        break;
+    case WatchPlaybackTime:
+        if (present)
+            emit progressed();
+        break;
+    case WatchPause:
+        emit pausedChanged(asFlag());
+        break;
+    case WatchMute:
+        emit mutedChanged(asFlag());
+        break;
+    case WatchVolume:
+        if (present)
+            emit volumeChanged(qRound(*static_cast<double*>(property->data)));
+        break;
+    default:
+        break;
+    }
+}

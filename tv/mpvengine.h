@@ -1,0 +1,88 @@
+#pragma once
+
+#include "tv/streamsession.h"
+
+#include <QObject>
+#include <QSize>
+#include <QString>
+
+#include <atomic>
+#include <cstdint>
+#include <optional>
+#include <stdexcept>
+
+struct mpv_handle;
+struct mpv_event;
+
+// What a playlist may ask of the server for one address; empty means the engine's own.
+struct TRequestHeaders {
+    QString userAgent;
+    QString referrer;
+};
+
+// Thrown when the player refuses an address, or cannot start.
+class EMediaPlayerError : public std::runtime_error {
+public:
+    explicit EMediaPlayerError(const QString& message);
+};
+
+// The one class that talks to libmpv's core: its options, the loads and commands, the
+// properties it watches, its event loop and the order of its teardown. libmpv calls
+// back from its own threads; that callback only posts a call to this object's thread,
+// which then takes every waiting event, and every command is asynchronous, so the
+// window never waits on the network. What happened reaches the player as signals.
+class TMpvEngine : public QObject {
+    Q_OBJECT
+public:
+    // Throws EMediaPlayerError when libmpv cannot be started.
+    TMpvEngine();
+    // Whatever draws for this engine must have freed its render context by now.
+    ~TMpvEngine() override;
+
+    mpv_handle* Handle() const { return FMpv; }
+
+    // Opens the address in place of what played; the answer is libmpv's error code.
+    int Load(const QString& address, const TRequestHeaders& headers);
+    void Stop();
+    void SetPaused(bool paused);
+    void SetMuted(bool muted);
+    void SetVolume(int volume);
+    // Hardware decoding, as libmpv's hwdec option.
+    void SetDecoding(const char* hwdec);
+    static QString ErrorText(int error);
+
+signals:
+    void logLine(const QString& text);
+    // The load last issued has opened its stream.
+    void loaded();
+    // The load last issued ended; loads that were replaced before it say nothing.
+    void ended(TStreamEnd how);
+    // Playback waits for the cache to fill; percent says how far it is.
+    void buffering(bool waiting, int percent);
+    void progressed();
+    void videoSizeChanged(QSize size);
+    void pausedChanged(bool paused);
+    void mutedChanged(bool muted);
+    void volumeChanged(int volume);
+    // Sent after each batch of events, once the signals above have gone out.
+    void drained();
+
+private:
+    static void OnWakeup(void* self);
+    void DrainEvents();
+    void HandleEvent(const mpv_event& event);
+    void HandlePropertyChange(const mpv_event& event);
+    void SetFlag(const char* name, bool value);
+
+    mpv_handle* FMpv = nullptr;
+    std::atomic_bool FDrainPosted{false};
+    // Each load gets a number; libmpv answers with the playlist entry it made for it,
+    // and only that entry's events concern the channel now chosen.
+    std::uint64_t FLoadNumber = 0;
+    std::int64_t FEntryId = -1;
+    bool FEntryStarted = false;
+    std::optional<TStreamEnd> FPendingEnd;
+    QSize FVideoSize;
+    bool FWaiting = false;
+    int FBufferingPercent = 0;
+};

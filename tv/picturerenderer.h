@@ -1,0 +1,88 @@
+#pragma once
+
+#include "tv/renderpath.h"
+
+#include <QImage>
+#include <QString>
+
+#include <atomic>
+#include <functional>
+
+class QEvent;
+class QObject;
+class QWidget;
+class TMpvEngine;
+struct mpv_render_context;
+struct mpv_render_param;
+
+// What draws libmpv's pictures: a native window of the picture's own that covers the
+// picture's rectangle inside the player, so that each picture goes straight to what
+// the screen shows. Each drawing path is one kind of renderer, and which one draws is
+// known only to them and to Make.
+class TPictureRenderer {
+public:
+    struct TEvents {
+        std::function<void()> pictureShown;
+        // A render context was made; one made anew left libmpv without video.
+        std::function<void()> ready;
+        // This path cannot draw here after all; called from the event loop.
+        std::function<void()> cannotDraw;
+    };
+
+    // The renderer of the path ChooseRenderPath picks for this display, or the software
+    // one; it lives in Host(), a child of the player, which owns it. Throws
+    // EMediaPlayerError when it cannot draw at all.
+    static TPictureRenderer* Make(TMpvEngine& engine, QWidget* player, TEvents events,
+                                  bool software = false);
+    // How many of libmpv's render contexts are alive in the process, for the tests.
+    static int ContextsAlive();
+
+    virtual ~TPictureRenderer();
+    virtual TRenderPath Path() const = 0;
+    // A new channel: black until its first picture.
+    virtual void Clear() = 0;
+    // The picture as shown, letterboxed, in device pixels; null before the first picture
+    // of the channel. It is drawn once more for this: for tests, not for every picture.
+    virtual QImage Frame() = 0;
+    // Whether libmpv has a render context: a load that starts without one loses its video.
+    bool Ready() const { return FRender != nullptr; }
+    QWidget* Host() const { return FHost; }
+
+protected:
+    TPictureRenderer(TMpvEngine& engine, QWidget* player, TEvents events);
+    // Puts the picture's window (the renderer itself) into the player.
+    void Embed(QObject* self, class QWindow* window);
+    bool CreateContext(mpv_render_param* params);
+    void FreeContext();
+    mpv_render_context* Context() const { return FRender; }
+    // libmpv has something new to show; called on the window's thread.
+    virtual void Updated() = 0;
+    void GiveUp(const char* reason);
+    // The pointer and the keys are the player's, whichever of its parts they reach;
+    // the picture lies at the player's origin, so positions need no mapping.
+    bool Forward(QEvent* event);
+
+    TMpvEngine& FEngine;
+    TEvents FEvents;
+
+private:
+    static void OnUpdate(void* self);
+
+    QWidget* FPlayer;
+    QWidget* FHost = nullptr;
+    QObject* FSelf = nullptr;
+    mpv_render_context* FRender = nullptr;
+    std::atomic_bool FUpdatePosted{false};
+};
+
+// The two paths, each in a file of its own.
+struct TOpenGLProbe {
+    bool contextMade = false;
+    QString renderer;
+};
+// Whether an OpenGL context can be made on this display, and its renderer's name.
+TOpenGLProbe ProbeOpenGL();
+TPictureRenderer* MakeOpenGLRenderer(TMpvEngine& engine, QWidget* player,
+                                     TPictureRenderer::TEvents events);
+TPictureRenderer* MakeSoftwareRenderer(TMpvEngine& engine, QWidget* player,
+                                       TPictureRenderer::TEvents events);
