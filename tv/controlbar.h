@@ -41,10 +41,11 @@ private:
     QToolButton* FPlayBtn = nullptr;
     QToolButton* FStopBtn = nullptr;
     QToolButton* FMuteBtn = nullptr;
-    QSlider* FVolumeSld = nullptr;
     QToolButton* FFullBtn = nullptr;
-    QLabel* FStatusLbl = nullptr;
+    // Full screen: the pointer moved a moment ago, and the status says the channel plays.
     QTimer FPointerShown;
     bool FFullScreen = false;
     bool FPlaying = false;
+    QSlider* FVolumeSld = nullptr;
+    QLabel* FStatusLbl = nullptr;
 };
