@@ -122,30 +122,43 @@ TRenderPath TMediaPlayer::RenderPath() const {
 }
 
 void TMediaPlayer::setURL(const QString& url) {
-    setURL(url, {});
+    PlayChannel({{url, {}}});
 }
 
 void TMediaPlayer::setURL(const QString& url, const TRequestHeaders& headers) {
-    if (!IsSingleAbsoluteAddress(url))
-        throw EMediaPlayerError(u"无效的节目地址：%1"_s.arg(url));
-    const QString target = Redirect() ? Redirect()(url) : url;
+    PlayChannel({{url, headers}});
+}
+
+void TMediaPlayer::PlayChannel(const QList<TStreamAddress>& addresses) {
+    TAddressRotation rotation = FRotation;
+    const int first = rotation.Start(addresses.value(0).url, int(addresses.size()));
+    Play(addresses.value(first));
+    FAddresses = addresses;
+    FRotation = std::move(rotation);
+    ShowStatus();
+}
+
+void TMediaPlayer::Play(const TStreamAddress& address) {
+    if (!IsSingleAbsoluteAddress(address.url))
+        throw EMediaPlayerError(u"无效的节目地址：%1"_s.arg(address.url));
+    const QString target = Redirect() ? Redirect()(address.url) : address.url;
     const TStreamSession before = FSession;
     FRetry.stop();
-    TRequestHeaders previous = std::exchange(FHeaders, headers);
+    TRequestHeaders previous = std::exchange(FHeaders, address.headers);
     const int rc = Load(FSession.Start(target, FClock.elapsed()));
     if (rc < 0) {
         FSession = before;
         FHeaders = std::move(previous);
-        throw EMediaPlayerError(u"播放器拒绝了地址 %1：%2"_s.arg(url, TMpvEngine::ErrorText(rc)));
+        throw EMediaPlayerError(
+            u"播放器拒绝了地址 %1：%2"_s.arg(address.url, TMpvEngine::ErrorText(rc)));
     }
-    FUrl = url;
+    FUrl = address.url;
     FVideoSize = QSize();
     if (FPaused)
         FEngine->SetPaused(false);
     FWatchdog.start();
     if (FRenderer)
         FRenderer->Clear();
-    ShowStatus();
 }
 
 int TMediaPlayer::Load(const QString& address) {
@@ -168,6 +181,15 @@ void TMediaPlayer::Apply(const TStreamAction& action) {
         FRetry.start(action.delayMs);
         break;
     case TStreamAction::Stop:
+        // An address that failed for good gives way to the channel's next one.
+        for (int next;
+             FSession.Status() == TStreamStatus::Failed && (next = FRotation.Failed()) >= 0;) {
+            try {
+                return Play(FAddresses.at(next));
+            } catch (const EMediaPlayerError&) {
+                continue; // not an address the player takes: on to the next
+            }
+        }
         FRetry.stop();
         FHeldLoad.clear();
         FEngine->Stop();
@@ -195,7 +217,9 @@ void TMediaPlayer::Tick() {
 }
 
 void TMediaPlayer::ShowStatus() {
-    const QString text = FSession.StatusText();
+    if (FSession.Status() == TStreamStatus::Playing)
+        FRotation.Played();
+    const QString text = FRotation.StatusText(FSession.Status(), FSession.StatusText());
     if (text == FShownStatus)
         return;
     FShownStatus = text;
@@ -206,7 +230,7 @@ void TMediaPlayer::ShowStatus() {
 void TMediaPlayer::TogglePause() {
     const TStreamStatus status = FSession.Status();
     if ((status == TStreamStatus::Stopped || status == TStreamStatus::Failed) && !FUrl.isEmpty()) {
-        setURL(FUrl, FHeaders);
+        PlayChannel(FAddresses);
         return;
     }
     FEngine->SetPaused(!FPaused);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "tv/addressrotation.h"
 #include "tv/mpvengine.h"
 #include "tv/renderpath.h"
 #include "tv/streamsession.h"
@@ -14,6 +15,12 @@
 #include <memory>
 
 class TControlBar;
+
+// One of a channel's addresses, with what its server is to be asked with.
+struct TStreamAddress {
+    QString url;
+    TRequestHeaders headers;
+};
 class TPictureRenderer;
 
 // The media-player control: plays a network stream given by its address, shows the
@@ -38,6 +45,10 @@ public:
     // The same, with the user agent and referrer that this one address is to be asked
     // for with; they go with each load of it, reconnects included, and no further.
     void setURL(const QString& url, const TRequestHeaders& headers);
+    // Plays a channel of one or more addresses, from the one that last played it in this
+    // run; when one fails for good, after its reconnects, the next is tried, and the
+    // channel fails when all have. Throws as setURL for the first address it tries.
+    void PlayChannel(const QList<TStreamAddress>& addresses);
 
     // The picture as shown in the picture rectangle, letterboxed, in device pixels;
     // null before the first picture of the channel. It is drawn once more for this, so
@@ -79,6 +90,7 @@ private:
     void FallBackToSoftware();
     void RendererReady();
     void PictureShown();
+    void Play(const TStreamAddress& address);
     int Load(const QString& address);
     void Apply(const TStreamAction& action);
     void Tick();
@@ -92,6 +104,8 @@ private:
 
     QString FUrl;
     TRequestHeaders FHeaders;
+    QList<TStreamAddress> FAddresses;
+    TAddressRotation FRotation;
     TStreamSession FSession;
     QElapsedTimer FClock;
     QTimer FWatchdog;

@@ -73,6 +73,8 @@ private slots:
     void muteServerIsNotResponding_data();
     void muteServerIsNotResponding();
     void reopensAStreamWhoseServerRestarts();
+    void triesTheChannelsNextAddress_data();
+    void triesTheChannelsNextAddress();
     void controlsDriveThePlayer();
     void fiftyRapidSwitchesEndCleanly();
     void closingWhileConnectingEndsAtOnce();
@@ -179,6 +181,44 @@ void TPlaybackTest::reopensAStreamWhoseServerRestarts() {
     QVERIFY(FServer.Start(port));
     QTRY_VERIFY_WITH_TIMEOUT(frames > 10, 30000);
     QTRY_COMPARE(player->StatusText(), u"正在播放"_s);
+}
+
+void TPlaybackTest::triesTheChannelsNextAddress_data() {
+    QTest::addColumn<QStringList>("kinds");
+    QTest::addColumn<QString>("ending");
+    QTest::newRow("a closed port, a mute server, the stream: the third plays")
+        << QStringList{u"closed"_s, u"mute"_s, u"stream"_s} << u"正在播放"_s;
+    QTest::newRow("two closed ports: the last reason, and that all failed")
+        << QStringList{u"closed"_s, u"closed"_s} << u"连接被拒绝（2 个地址均无法播放）"_s;
+}
+
+void TPlaybackTest::triesTheChannelsNextAddress() {
+    QFETCH(QStringList, kinds);
+    QFETCH(QString, ending);
+    TMuteServer mute;
+    QList<TStreamAddress> channel;
+    for (const QString& kind : kinds)
+        channel.append(
+            {kind == u"stream"_s ? FServer.Url()
+             : kind == u"mute"_s
+                 ? u"rtsp://127.0.0.1:%1/live"_s.arg(mute.serverPort())
+                 : u"rtsp://127.0.0.1:%1/live%2"_s.arg(ClosedLoopbackPort()).arg(channel.size()),
+             {}});
+    auto player = NewPlayer();
+    QStringList said;
+    connect(player.get(), &TMediaPlayer::statusChanged, this,
+            [&said](const QString& text) { said.append(text); });
+    player->PlayChannel(channel);
+    QTRY_COMPARE_WITH_TIMEOUT(player->StatusText(), ending, 30000);
+    for (int i = 2; i <= kinds.size(); ++i)
+        QVERIFY2(said.contains(u"正在尝试第 %1 个地址（共 %2 个）"_s.arg(i).arg(kinds.size())),
+                 qPrintable(said.join(u" | "_s)));
+    if (player->Status() != TStreamStatus::Playing)
+        return;
+    // The same channel again, in the same run, starts at the address that played.
+    player->setURL(channel.first().url);
+    player->PlayChannel(channel);
+    QCOMPARE(player->URL(), FServer.Url());
 }
 
 void TPlaybackTest::controlsDriveThePlayer() {
