@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTimer>
@@ -21,6 +22,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -53,64 +55,202 @@ void Settle() {
     Wait(300);
 }
 
+// One zap of viewdial's player: from setURL to the first picture shown while it plays.
+// Returns the time in ms, negative when no picture came within 10 s; intact says
+// whether that first picture showed the test pattern whole, and pictures how many were
+// shown in the watchMs after it.
+double ZapViewdial(TMediaPlayer& player, const QString& url, bool& intact, int watchMs = 0,
+                   int* pictures = nullptr) {
+    QEventLoop loop;
+    bool shown = false;
+    QImage first;
+    QElapsedTimer zap;
+    double ms = -1;
+    const auto connection = QObject::connect(&player, &TMediaPlayer::frameRendered, [&] {
+        shown = player.Status() == TStreamStatus::Playing;
+        if (shown) {
+            ms = zap.nsecsElapsed() / 1e6;
+            first = player.Frame();
+            loop.quit();
+        }
+    });
+    QTimer::singleShot(10000, &loop, &QEventLoop::quit);
+    zap.start();
+    player.setURL(url);
+    loop.exec();
+    QObject::disconnect(connection);
+    if (pictures) {
+        *pictures = 0;
+        const auto counting =
+            QObject::connect(&player, &TMediaPlayer::frameRendered, [pictures] { ++*pictures; });
+        Wait(watchMs);
+        QObject::disconnect(counting);
+    }
+    // The stream's picture size may come a moment after its first picture.
+    for (int i = 0; i < 50 && shown && player.VideoSize().isEmpty(); ++i)
+        Wait(20);
+    intact = shown && ShowsTestPattern(first, player.VideoSize());
+    player.Stop();
+    Settle();
+    return ms;
+}
+
+// One zap of the mpv command-line player with its defaults, read from its log: from
+// the line where it starts opening the address to its first picture, in ms (negative
+// when it showed none).
+double ZapMpv(const QString& url) {
+    static const QRegularExpression stamp(uR"(^\[\s*([0-9.]+)\])"_s);
+    QProcess mpv;
+    mpv.setProcessChannelMode(QProcess::MergedChannels);
+    mpv.start(u"mpv"_s, {u"--no-config"_s, u"--vo=null"_s, u"--frames=1"_s, u"--msg-level=all=v"_s,
+                         u"--msg-time"_s, url});
+    mpv.waitForFinished(20000);
+    double opening = -1;
+    double shown = -1;
+    for (const QByteArray& raw : mpv.readAll().split('\n')) {
+        const QString line = QString::fromUtf8(raw);
+        const auto match = stamp.match(line);
+        if (!match.hasMatch())
+            continue;
+        if (opening < 0 && line.contains(u"Opening "_s))
+            opening = match.captured(1).toDouble();
+        if (shown < 0 && line.contains(u"first video frame after restart shown"_s))
+            shown = match.captured(1).toDouble();
+    }
+    Settle();
+    return opening < 0 || shown < 0 ? -1 : (shown - opening) * 1000;
+}
+
 void BM_ZapViewdial(benchmark::State& state) {
     TMediaPlayer player;
     player.resize(441, 329);
     player.show();
     for (auto _ : state) {
-        QEventLoop loop;
-        bool shown = false;
-        const auto connection = QObject::connect(&player, &TMediaPlayer::frameRendered, [&] {
-            shown = player.Status() == TStreamStatus::Playing;
-            if (shown)
-                loop.quit();
-        });
-        QTimer::singleShot(10000, &loop, &QEventLoop::quit);
-        QElapsedTimer zap;
-        zap.start();
-        player.setURL(g_server->Url());
-        loop.exec();
-        const double ms = zap.nsecsElapsed() / 1e6;
-        QObject::disconnect(connection);
-        if (!shown) {
-            state.SkipWithError("no picture within 10 s");
+        bool intact = false;
+        const double ms = ZapViewdial(player, g_server->Url(), intact);
+        if (ms < 0 || !intact) {
+            state.SkipWithError(ms < 0 ? "no picture within 10 s" : "the first picture is damaged");
             break;
         }
         state.SetIterationTime(ms / 1000);
         g_viewdialMs.push_back(ms);
-        player.Stop();
-        Settle();
     }
 }
 
 void BM_ZapMpvDefault(benchmark::State& state) {
-    static const QRegularExpression stamp(uR"(^\[\s*([0-9.]+)\])"_s);
     for (auto _ : state) {
-        QProcess mpv;
-        mpv.setProcessChannelMode(QProcess::MergedChannels);
-        mpv.start(u"mpv"_s, {u"--no-config"_s, u"--vo=null"_s, u"--frames=1"_s,
-                             u"--msg-level=all=v"_s, u"--msg-time"_s, g_server->Url()});
-        mpv.waitForFinished(20000);
-        double opening = -1;
-        double shown = -1;
-        for (const QByteArray& raw : mpv.readAll().split('\n')) {
-            const QString line = QString::fromUtf8(raw);
-            const auto match = stamp.match(line);
-            if (!match.hasMatch())
-                continue;
-            if (opening < 0 && line.contains(u"Opening "_s))
-                opening = match.captured(1).toDouble();
-            if (shown < 0 && line.contains(u"first video frame after restart shown"_s))
-                shown = match.captured(1).toDouble();
-        }
-        if (opening < 0 || shown < 0) {
+        const double ms = ZapMpv(g_server->Url());
+        if (ms < 0) {
             state.SkipWithError("mpv showed no picture");
             break;
         }
-        const double ms = (shown - opening) * 1000;
         state.SetIterationTime(ms / 1000);
         g_mpvMs.push_back(ms);
-        Settle();
+    }
+}
+
+// The loopback HLS live server of hls_server.py, run as a child process with a round
+// trip of its own; it reports each request with the time it came.
+class THlsServer {
+public:
+    explicit THlsServer(int rttMs) {
+        FProcess.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        FProcess.start(u"/usr/bin/python3"_s,
+                       {QStringLiteral(TV_BENCH_HLS_SERVER), QStringLiteral(TV_BENCH_HLS_DIR),
+                        QString::number(rttMs)});
+        while (FPort == 0 && FProcess.waitForReadyRead(10000))
+            Read();
+        QObject::connect(&FProcess, &QProcess::readyReadStandardOutput, [this] { Read(); });
+    }
+    ~THlsServer() {
+        FProcess.closeWriteChannel();
+        FProcess.waitForFinished(2000);
+    }
+    int Port() const { return FPort; }
+    QString Url(int zap) const {
+        return u"http://127.0.0.1:%1/z%2/master.m3u8"_s.arg(FPort).arg(zap);
+    }
+    // The requests of one zap up to a moment (seconds of the monotonic clock), and the
+    // time the first of them came.
+    int RequestsUntil(int zap, double until) {
+        Read();
+        const QString prefix = u"/z%1/"_s.arg(zap);
+        int count = 0;
+        for (const auto& [at, path] : FRequests)
+            count += path.startsWith(prefix) && at <= until;
+        return count;
+    }
+    double FirstRequest(int zap) {
+        Read();
+        for (const auto& [at, path] : FRequests)
+            if (path.startsWith(u"/z%1/"_s.arg(zap)))
+                return at;
+        return 0;
+    }
+
+private:
+    void Read() {
+        while (FProcess.canReadLine()) {
+            const QList<QByteArray> fields = FProcess.readLine().trimmed().split(' ');
+            if (fields.size() == 2 && fields[0] == "READY")
+                FPort = fields[1].toInt();
+            else if (fields.size() == 3 && fields[0] == "GET")
+                FRequests.push_back({fields[1].toDouble(), QString::fromUtf8(fields[2])});
+        }
+    }
+
+    QProcess FProcess;
+    int FPort = 0;
+    std::vector<std::pair<double, QString>> FRequests;
+};
+
+struct THlsFigures {
+    std::vector<double> ms;
+    std::vector<double> requests;
+    std::vector<double> pictures; // of the 150 that 6 s of the stream bring
+    int intact = 0;
+};
+std::map<std::pair<bool, int>, THlsFigures> g_hls; // by (mpv, round trip)
+int g_zap = 0;
+
+// HLS live, where the first picture waits on requests made one after another: master
+// playlist, media playlist, segments, each a round trip.
+void BM_HlsZapViewdial(benchmark::State& state) {
+    THlsServer server(int(state.range(0)));
+    TMediaPlayer player;
+    player.resize(441, 329);
+    player.show();
+    THlsFigures& figures = g_hls[{false, int(state.range(0))}];
+    for (auto _ : state) {
+        const int zap = ++g_zap;
+        bool intact = false;
+        int pictures = 0;
+        const double ms = ZapViewdial(player, server.Url(zap), intact, 6000, &pictures);
+        if (ms < 0) {
+            state.SkipWithError("no picture within 10 s");
+            break;
+        }
+        figures.pictures.push_back(pictures);
+        state.SetIterationTime(ms / 1000);
+        figures.ms.push_back(ms);
+        figures.requests.push_back(server.RequestsUntil(zap, server.FirstRequest(zap) + ms / 1000));
+        figures.intact += intact;
+    }
+}
+
+void BM_HlsZapMpvDefault(benchmark::State& state) {
+    THlsServer server(int(state.range(0)));
+    THlsFigures& figures = g_hls[{true, int(state.range(0))}];
+    for (auto _ : state) {
+        const int zap = ++g_zap;
+        const double ms = ZapMpv(server.Url(zap));
+        if (ms < 0) {
+            state.SkipWithError("mpv showed no picture");
+            break;
+        }
+        state.SetIterationTime(ms / 1000);
+        figures.ms.push_back(ms);
+        figures.requests.push_back(server.RequestsUntil(zap, server.FirstRequest(zap) + ms / 1000));
     }
 }
 
@@ -151,6 +291,18 @@ void BM_StallViewdial(benchmark::State& state) {
 
 BENCHMARK(BM_ZapViewdial)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(7);
 BENCHMARK(BM_ZapMpvDefault)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(7);
+BENCHMARK(BM_HlsZapViewdial)
+    ->Arg(0)
+    ->Arg(100)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(7);
+BENCHMARK(BM_HlsZapMpvDefault)
+    ->Arg(0)
+    ->Arg(100)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(7);
 BENCHMARK(BM_StallViewdial)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 
 } // namespace
@@ -165,6 +317,24 @@ int main(int argc, char** argv) {
         return 1;
     }
     g_server = &server;
+    // Two minutes of the SMPTE bars with a tone, in segments of 2 s that each begin
+    // with a key frame, as a live encoder cuts them; made once.
+    if (!QFile::exists(QStringLiteral(TV_BENCH_HLS_DIR "/seg0.ts"))) {
+        QProcess ffmpeg;
+        ffmpeg.setWorkingDirectory(QStringLiteral(TV_BENCH_HLS_DIR));
+        ffmpeg.start(
+            u"ffmpeg"_s,
+            QString::fromLatin1("-v error -y -f lavfi -i smptebars=size=320x240:rate=25 -f lavfi "
+                                "-i sine=frequency=440:sample_rate=48000 -t 120 -c:v libx264 "
+                                "-preset ultrafast -g 50 -keyint_min 50 -sc_threshold 0 -pix_fmt "
+                                "yuv420p -c:a aac -b:a 64k -f hls -hls_time 2 -hls_list_size 0 "
+                                "-hls_segment_filename seg%d.ts all.m3u8")
+                .split(u' '));
+        if (!ffmpeg.waitForFinished(120000) || ffmpeg.exitCode() != 0) {
+            std::fprintf(stderr, "ffmpeg could not make the HLS segments\n");
+            return 1;
+        }
+    }
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
@@ -173,6 +343,18 @@ int main(int argc, char** argv) {
     std::printf("zap median over %zu/%zu runs: viewdial %.0f ms, mpv default %.0f ms, ratio %.2f "
                 "(target <= 0.15)\n",
                 g_viewdialMs.size(), g_mpvMs.size(), ours, mpv, mpv > 0 ? ours / mpv : 0.0);
+    for (const int rtt : {0, 100}) {
+        const THlsFigures& ours = g_hls[{false, rtt}];
+        const THlsFigures& theirs = g_hls[{true, rtt}];
+        const double a = Median(ours.ms);
+        const double b = Median(theirs.ms);
+        std::printf(
+            "hls zap median viewdial %.0f ms mpv %.0f ms ratio %.2f rtt %d (target <= 0.5); "
+            "requests before the first picture: viewdial %.0f, mpv %.0f; first picture "
+            "intact in %d of %zu\n",
+            a, b, b > 0 ? a / b : 0.0, rtt, Median(ours.requests), Median(theirs.requests),
+            ours.intact, ours.ms.size());
+    }
     std::printf("longest event-loop stall, %s path, median over %zu runs: %.0f ms (worst %.0f ms); "
                 "closing while connecting %.0f ms\n",
                 g_stallPath, g_stallMs.size(), Median(g_stallMs),

@@ -2,6 +2,8 @@
 
 #include <mpv/client.h>
 
+#include <QUrl>
+
 #include <clocale>
 #include <cstring>
 #include <utility>
@@ -41,13 +43,24 @@ mpv_node StringNode(const char* text) {
     return node;
 }
 
+// mpv's network-timeout covers only http; rtsp and mmst take FFmpeg's own timeouts (in
+// microseconds), without which a server that accepts and never answers would hold the
+// open for ever.
+const QByteArray IoTimeout = QByteArray::number(TStreamSession::IoTimeoutMs * 1000LL);
+const QByteArray DemuxerOptions = "timeout=" + IoTimeout;
+
+// An HLS live stream shows its first picture after requests made one after another,
+// each a round trip: the master playlist, the media playlist, a segment. mpv reads the
+// master playlist to tell the format and then lets FFmpeg fetch it once more, unless
+// its format-specific handling is off; and FFmpeg opens the next segment before the
+// first one is played, unless it opens one at a time. Each is one round trip less.
+bool IsHls(const QString& address) {
+    return QUrl(address).path().endsWith(u".m3u8"_s, Qt::CaseInsensitive);
+}
+const QByteArray HlsDemuxerOptions = DemuxerOptions + ",http_multiple=0";
+
 void SetOptions(mpv_handle* mpv) {
-    // mpv's network-timeout covers only http; rtsp and mmst take FFmpeg's own timeouts
-    // (in microseconds), without which a server that accepts and never answers would
-    // hold the open for ever.
-    const QByteArray ioTimeout = QByteArray::number(TStreamSession::IoTimeoutMs * 1000LL);
-    const QByteArray demuxerOptions = "timeout=" + ioTimeout;
-    const QByteArray streamOptions = "rw_timeout=" + ioTimeout;
+    const QByteArray streamOptions = "rw_timeout=" + IoTimeout;
     const QByteArray networkTimeout = QByteArray::number(TStreamSession::IoTimeoutMs / 1000);
     const std::pair<const char*, const char*> options[] = {
         {"config", "no"},
@@ -77,7 +90,7 @@ void SetOptions(mpv_handle* mpv) {
         // mpv would wait for a second decoded picture to learn how long the first is to
         // be shown, 40 ms on a live stream; the frame rate of the stream tells it too.
         {"video-latency-hacks", "yes"},
-        {"demuxer-lavf-o", demuxerOptions.constData()},
+        {"demuxer-lavf-o", DemuxerOptions.constData()},
         {"stream-lavf-o", streamOptions.constData()},
         {"network-timeout", networkTimeout.constData()},
     };
@@ -141,8 +154,11 @@ int TMpvEngine::Load(const QString& address, const TRequestHeaders& headers) {
     const QByteArray referrer = headers.referrer.toUtf8();
     std::vector<char*> names;
     std::vector<mpv_node> values;
+    const QByteArray noHacks = IsHls(address) ? "no" : "";
+    const QByteArray hlsOptions = IsHls(address) ? HlsDemuxerOptions : "";
     for (const auto& [name, value] :
-         {std::pair{"user-agent", &userAgent}, std::pair{"referrer", &referrer}})
+         {std::pair{"user-agent", &userAgent}, std::pair{"referrer", &referrer},
+          std::pair{"demuxer-lavf-hacks", &noHacks}, std::pair{"demuxer-lavf-o", &hlsOptions}})
         if (!value->isEmpty()) {
             names.push_back(const_cast<char*>(name));
             values.push_back(StringNode(value->constData()));

@@ -1,7 +1,10 @@
 #include "tv/tests/testserver.h"
 
+#include "tv/mediaplayer.h"
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QImage>
 #include <QTcpSocket>
 
 using namespace Qt::Literals::StringLiterals;
@@ -70,4 +73,40 @@ void TLoopStallMeter::Reset() {
 
 void TLoopStallMeter::Beat() {
     FLongest = std::max(FLongest, FSince.restart());
+}
+
+namespace {
+
+// The bars across the top two thirds of the SMPTE test picture, left to right: which
+// of red, green and blue each one is made of.
+struct TBar {
+    bool red, green, blue;
+};
+const TBar Bars[] = {{true, true, true},   {true, true, false}, {false, true, true},
+                     {false, true, false}, {true, false, true}, {true, false, false},
+                     {false, false, true}};
+
+bool Lit(int level, bool on) {
+    return on ? level > 150 : level < 110;
+}
+
+} // namespace
+
+bool ShowsTestPattern(const TMediaPlayer& player) {
+    return ShowsTestPattern(player.Frame(), player.VideoSize());
+}
+
+bool ShowsTestPattern(const QImage& frame, QSize video) {
+    if (frame.isNull() || video.isEmpty())
+        return false;
+    const QSizeF size = QSizeF(video).scaled(QSizeF(frame.size()), Qt::KeepAspectRatio);
+    const QPointF origin((frame.width() - size.width()) / 2, (frame.height() - size.height()) / 2);
+    for (int i = 0; i < 7; ++i) {
+        const QPointF at = origin + QPointF(size.width() * (2 * i + 1) / 14, size.height() / 3);
+        const QColor shown = frame.pixelColor(at.toPoint());
+        if (!Lit(shown.red(), Bars[i].red) || !Lit(shown.green(), Bars[i].green) ||
+            !Lit(shown.blue(), Bars[i].blue))
+            return false;
+    }
+    return true;
 }

@@ -7,6 +7,9 @@
 #include <QTcpServer>
 #include <QTimer>
 
+class QImage;
+class TMediaPlayer;
+
 // The loopback RTSP server of rtsp_server.py, run as a child process. Waiting for it
 // keeps the event loop turning, so a test can measure the loop while it waits.
 class TRtspTestServer {
@@ -48,3 +51,9 @@ private:
     QElapsedTimer FSince;
     qint64 FLongest = 0;
 };
+
+// Whether the player shows the SMPTE bars of the test streams, each bar in its colour:
+// a picture drawn from damaged data, or a grey one, does not.
+bool ShowsTestPattern(const TMediaPlayer& player);
+// The same for a picture the player showed, of a stream whose pictures are video big.
+bool ShowsTestPattern(const QImage& frame, QSize video);

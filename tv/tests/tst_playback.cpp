@@ -28,36 +28,6 @@ bool ShowsPicture(const TMediaPlayer& player) {
     return !frame.isNull() && !IsUniform(frame);
 }
 
-// The bars across the top two thirds of the SMPTE test picture, left to right: which
-// of red, green and blue each one is made of.
-struct TBar {
-    bool red, green, blue;
-};
-const TBar Bars[] = {{true, true, true},   {true, true, false}, {false, true, true},
-                     {false, true, false}, {true, false, true}, {true, false, false},
-                     {false, false, true}};
-
-bool Lit(int level, bool on) {
-    return on ? level > 150 : level < 110;
-}
-
-bool ShowsTestPattern(const TMediaPlayer& player) {
-    const QImage frame = player.Frame();
-    const QSize video = player.VideoSize();
-    if (frame.isNull() || video.isEmpty())
-        return false;
-    const QSizeF size = QSizeF(video).scaled(QSizeF(frame.size()), Qt::KeepAspectRatio);
-    const QPointF origin((frame.width() - size.width()) / 2, (frame.height() - size.height()) / 2);
-    for (int i = 0; i < 7; ++i) {
-        const QPointF at = origin + QPointF(size.width() * (2 * i + 1) / 14, size.height() / 3);
-        const QColor shown = frame.pixelColor(at.toPoint());
-        if (!Lit(shown.red(), Bars[i].red) || !Lit(shown.green(), Bars[i].green) ||
-            !Lit(shown.blue(), Bars[i].blue))
-            return false;
-    }
-    return true;
-}
-
 } // namespace
 
 class TPlaybackTest : public QObject {
