@@ -80,8 +80,9 @@ public:
     void SetAnswerText(const QString&) override {}
     void SetOKEnabled(bool) override {}
     void SetDealPending(bool) override {}
+    void SetPickPending(bool) override {}
     void SetMemoLines(const QStringList&) override {}
-    void SetRangeCaption(const QString&) override {}
+    void SetRange(std::int32_t) override {}
     void ShowPicker() override {}
 };
 

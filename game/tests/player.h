@@ -59,7 +59,7 @@ class TGameTestCase : public QObject {
     Q_OBJECT
 protected:
     void NewWindows();
-    TGameState& State() { return W->NumFrm.Game().State(); }
+    const TGameState& State() { return W->NumFrm.Game().State(); }
 
     std::unique_ptr<TGameWindows> W;
     std::unique_ptr<TPlayer> P;

@@ -2,6 +2,7 @@
 // strip, giving up, answer entry and judging.
 
 #include "common/appshell.h"
+#include "game/core/tests/gamesetup.h"
 #include "game/core/tests/messagetexts.h"
 #include "game/tests/player.h"
 #include "header/fixedvalues.h"
@@ -314,8 +315,8 @@ private slots:
         QFETCH(int, wrong);
         QFETCH(int, width);
         QFETCH(QString, hint);
-        State().RightCount = right;
-        State().WrongCount = wrong;
+        TGameSetup::State(Frm().Game()).RightCount = right;
+        TGameSetup::State(Frm().Game()).WrongCount = wrong;
         Frm().ShowScore(right - wrong);
         QCOMPARE(Frm().StatusImage->size(), QSize(width, 32));
         QCOMPARE(Frm().StatusImage->toolTip(), hint);
