@@ -162,7 +162,8 @@ void TNumGame::GiveUp() {
 
 bool TNumGame::Usable(std::int32_t value) const {
     const auto onTable = std::count(FState.Numbers.begin(), FState.Numbers.end(), value);
-    return value != 0 && answertext::CountNumber(FState.Answer, QString::number(value)) < onTable;
+    return PuzzleComplete() && value != 0 &&
+           answertext::CountNumber(FState.Answer, QString::number(value)) < onTable;
 }
 
 void TNumGame::Press(TPress press) {

@@ -75,7 +75,7 @@ public:
     void PickOwnPuzzle();     // the picker, then a picked puzzle starts
     bool ShowAnswers();       // solve, rewrite the memo
 
-    // A value on the table that the answer has not used up yet.
+    // A value of a complete puzzle that the answer has not used up yet.
     bool Usable(std::int32_t value) const;
 
     // What the player does in the picker.
