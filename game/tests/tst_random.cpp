@@ -96,34 +96,24 @@ private slots:
         }();
 
         // The keys that stand for the controls; a number panel is typed as its digits.
-        const std::map<QWidget*, QList<Qt::Key>> keysOf = {
-            {frm.SpeedButtons[0], {Qt::Key_Plus}},
-            {frm.SpeedButtons[1], {Qt::Key_Minus}},
-            {frm.SpeedButtons[2], {Qt::Key_Asterisk, Qt::Key_X}},
-            {frm.SpeedButtons[3], {Qt::Key_Slash}},
-            {frm.SpeedButtons[4], {Qt::Key_ParenLeft}},
-            {frm.SpeedButtons[5], {Qt::Key_ParenRight}},
-            {frm.SpeedButtons[6], {Qt::Key_Backspace}},
-            {frm.OKBtn, {Qt::Key_Return, Qt::Key_Enter}},
-            {frm.StartBtn, {Qt::Key_F2}},
-            {frm.MeBtn, {Qt::Key_F3}},
-            {frm.NULLBtn, {Qt::Key_F4}},
-            {frm.PCBtn, {Qt::Key_F5}},
-            {frm.ChangeSB, {Qt::Key_F6}},
-        };
-        // Returns how many presses it took: two for a number of two digits.
+        std::map<QWidget*, Qt::Key> keyOf = {
+            {frm.OKBtn, Qt::Key_Return}, {frm.StartBtn, Qt::Key_F2}, {frm.MeBtn, Qt::Key_F3},
+            {frm.NULLBtn, Qt::Key_F4},   {frm.PCBtn, Qt::Key_F5},    {frm.ChangeSB, Qt::Key_F6}};
+        const std::array<Qt::Key, 7> operatorKeys = {
+            Qt::Key_Plus,      Qt::Key_Minus,      Qt::Key_Asterisk, Qt::Key_Slash,
+            Qt::Key_ParenLeft, Qt::Key_ParenRight, Qt::Key_Backspace};
+        for (std::size_t i = 0; i < operatorKeys.size(); ++i)
+            keyOf[frm.SpeedButtons[i]] = operatorKeys[i];
+        // Returns how many presses it took: a number of two digits takes two.
         const auto pressByKey = [&](QWidget* control) -> qsizetype {
             const auto* panel = qobject_cast<const TClickPanel*>(control);
-            if (panel && panel->text().isEmpty()) {
+            if (!panel)
+                player.Key(keyOf.at(control));
+            else if (panel->text().isEmpty())
                 player.Click(control); // an empty panel has no key
-            } else if (panel) {
+            else
                 player.Type(panel->text());
-                return panel->text().size();
-            } else {
-                const QList<Qt::Key>& keys = keysOf.at(control);
-                player.Key(keys[qsizetype(random() % keys.size())]);
-            }
-            return 1;
+            return panel ? std::max<qsizetype>(panel->text().size(), 1) : 1;
         };
 
         TMarks marks;
