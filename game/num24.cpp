@@ -1,6 +1,7 @@
 #include "game/num24.h"
 
 #include "common/appshell.h"
+#include "game/numkeys.h"
 #include "game/uistyle.h"
 #include "header/makerheader.h"
 
@@ -15,6 +16,7 @@
 #include <QPushButton>
 #include <QSvgRenderer>
 #include <QTextDocument>
+#include <QTimer>
 #include <QToolButton>
 
 #include <algorithm>
@@ -59,6 +61,11 @@ const std::array<TKey, 7> Keys = {{
     {u"←"_s, 288, u"backspace"_s},
 }};
 
+// What SpeedButton1..6 enter; the key shown as "X" multiplies.
+constexpr std::array<TOperator, 6> Operators = {TOperator::Plus,  TOperator::Minus,
+                                                TOperator::Times, TOperator::Divide,
+                                                TOperator::Open,  TOperator::Close};
+
 constexpr std::array<int, 4> NumLefts = {48, 120, 192, 264};
 
 const QStringList InstructionLines = {
@@ -74,6 +81,7 @@ QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& cap
     button->setObjectName(name);
     button->setGeometry(rect);
     button->setAccessibleName(caption);
+    button->setProperty("Tag", 0);
     return button;
 }
 
@@ -84,14 +92,6 @@ QLabel* MakeIconHolder(QWidget* parent, const QString& name, const QString& path
     image->setPixmap(RenderSvg(path, {32, 32}));
     image->hide();
     return image;
-}
-
-QString Caption(const QWidget* control) {
-    if (const auto* button = qobject_cast<const QAbstractButton*>(control))
-        return button->text();
-    if (const auto* panel = qobject_cast<const QLabel*>(control))
-        return panel->text();
-    return {};
 }
 
 } // namespace
@@ -121,6 +121,11 @@ void TClickPanel::keyPressEvent(QKeyEvent* event) {
         QLabel::keyPressEvent(event);
 }
 
+void TClickPanel::ShowPressed() {
+    setFrameShadow(QFrame::Sunken);
+    QTimer::singleShot(ui::PressedLook, this, [this] { setFrameShadow(QFrame::Raised); });
+}
+
 TImage::TImage(QWidget* parent) : QWidget(parent) {}
 
 void TImage::paintEvent(QPaintEvent*) {
@@ -138,6 +143,7 @@ QIcon NumberIcon() {
 TNumFrm::TNumFrm(QWidget* parent) : QWidget(parent), FGame(*this) {
     CreateControls();
     FormCreate();
+    FKeys = new TNumKeys(*this);
 }
 
 TNumFrm::~TNumFrm() = default;
@@ -267,7 +273,17 @@ void TNumFrm::PCBtnClick() {
 }
 
 void TNumFrm::SpeedButton1Click(QWidget* Sender) {
-    FGame.Press(Caption(Sender));
+    FGame.Press(PressOf(Sender));
+}
+
+TPress TNumFrm::PressOf(const QWidget* control) const {
+    const auto key = std::find(SpeedButtons.begin(), SpeedButtons.end(), control);
+    if (key != SpeedButtons.end())
+        return Operators.at(std::size_t(key - SpeedButtons.begin()));
+    // A panel enters its number, not its slot; an empty slot enters 0, which the
+    // rules refuse with their message, as there is no complete puzzle.
+    const auto panel = std::find(Num.begin(), Num.end(), control);
+    return FGame.State().Numbers.at(std::size_t(panel - Num.begin()));
 }
 
 void TNumFrm::SpeedButton7Click() {
@@ -326,6 +342,7 @@ void TNumFrm::SetOKEnabled(bool enabled) {
 }
 
 void TNumFrm::SetDealPending(bool pending) {
+    StartBtn->setProperty("Tag", int(pending));
     ui::SetTextColour(StartBtn, QPalette::ButtonText,
                       pending ? ui::Red : QApplication::palette().color(QPalette::WindowText));
 }
@@ -334,9 +351,13 @@ void TNumFrm::SetMemoLines(const QStringList& lines) {
     Memo2->setPlainText(lines.join(u'\n'));
 }
 
-void TNumFrm::SetRangeCaption(const QString& caption) {
-    ChangeSB->setText(caption);
-    ChangeSB->setAccessibleName(caption);
+void TNumFrm::SetPickPending(bool pending) {
+    MeBtn->setProperty("Tag", int(pending));
+}
+
+void TNumFrm::SetRange(std::int32_t range) {
+    ChangeSB->setText(QString::number(range));
+    ChangeSB->setAccessibleName(ChangeSB->text());
 }
 
 void TNumFrm::ShowPicker() {

@@ -18,6 +18,7 @@ class QPlainTextEdit;
 class QPushButton;
 class QToolButton;
 class TMakerHeader;
+class TNumKeys;
 
 // A panel the player can press: the number panels of the game window. It takes
 // keyboard focus so that it sits in the tab order, and Space presses it too.
@@ -25,6 +26,9 @@ class TClickPanel : public QLabel {
     Q_OBJECT
 public:
     explicit TClickPanel(QWidget* parent = nullptr);
+
+    // Sunken for a moment, as when a key stands in for its click.
+    void ShowPressed();
 
 signals:
     void clicked();
@@ -66,6 +70,7 @@ public:
 
     TNumGame& Game() { return FGame; }
     TMakerHeader* Header() const { return FHeader; }
+    TNumKeys& Keyboard() const { return *FKeys; }
 
     // The modal window "由我出题" opens; the game window does not own it.
     void SetPicker(QDialog* picker) { FPicker = picker; }
@@ -87,8 +92,9 @@ public:
     void SetAnswerText(const QString& text) override;
     void SetOKEnabled(bool enabled) override;
     void SetDealPending(bool pending) override;
+    void SetPickPending(bool pending) override;
     void SetMemoLines(const QStringList& lines) override;
-    void SetRangeCaption(const QString& caption) override;
+    void SetRange(std::int32_t range) override;
     void ShowPicker() override;
 
     // The controls, by the names the window gives them.
@@ -113,8 +119,10 @@ private:
     void CreateControls();
     void FormCreate();
     void FormClose();
+    TPress PressOf(const QWidget* control) const; // an operator key or a number panel
 
     TNumGame FGame;
     TMakerHeader* FHeader = nullptr;
+    TNumKeys* FKeys = nullptr;
     QDialog* FPicker = nullptr;
 };

@@ -2,9 +2,12 @@
 
 #include "game/uistyle.h"
 
+#include <QKeyEvent>
 #include <QShowEvent>
 #include <QToolButton>
 #include <QWindow>
+
+#include <algorithm>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -18,7 +21,10 @@ constexpr std::array<int, 14> Lefts = {8,   40,  72,  104, 136, 168, 200,
 
 } // namespace
 
-TSelFrm::TSelFrm(TNumGame& game, QWidget* parent) : QDialog(parent), FGame(game) {
+TSelFrm::TSelFrm(TNumGame& game, QWidget* parent)
+    : QDialog(parent), FGame(game),
+      FDigits([this](std::int32_t number) { return Pickable(number); },
+              [this](std::int32_t number) { PickTyped(number); }) {
     setWindowTitle(u"选择数字"_s);
     move(149, 223);
     resize(OuterSize);
@@ -34,6 +40,9 @@ TSelFrm::TSelFrm(TNumGame& game, QWidget* parent) : QDialog(parent), FGame(game)
         auto* button = ui::MakeSpeedButton(this, u"SpeedButton%1"_s.arg(i + 1), caption,
                                            {Lefts[i], 8, 33, 33}, 32);
         button->setAccessibleName(backspace ? u"backspace"_s : caption);
+        button->setAccessibleDescription(backspace ? u"key: Backspace"_s
+                                         : i < 9   ? u"key: "_s + caption
+                                                   : u"keys: 1 then %1"_s.arg(i - 9));
         ui::SetTextColour(button, QPalette::ButtonText, backspace ? ui::Fuchsia : ui::Red);
         if (backspace)
             connect(button, &QToolButton::clicked, this, &TSelFrm::SpeedButton14Click);
@@ -56,6 +65,35 @@ void TSelFrm::showEvent(QShowEvent* event) {
     FormActivate();
 }
 
+void TSelFrm::hideEvent(QHideEvent* event) {
+    // A digit typed just before closing still picks its number.
+    FDigits.EndWait();
+    QDialog::hideEvent(event);
+}
+
+void TSelFrm::keyPressEvent(QKeyEvent* event) {
+    if (FDigits.KeyPress(*event))
+        return;
+    if (event->key() == Qt::Key_Backspace && IsPlainKey(*event)) {
+        ui::ShowPressed(SpeedButtons.back());
+        SpeedButton14Click();
+        return;
+    }
+    QDialog::keyPressEvent(event); // Esc closes the picker
+}
+
+bool TSelFrm::Pickable(std::int32_t number) const {
+    return number >= 1 && number <= 13 && SpeedButtons[std::size_t(number - 1)]->isEnabled();
+}
+
+void TSelFrm::PickTyped(std::int32_t number) {
+    if (!Pickable(number))
+        return;
+    QToolButton* button = SpeedButtons[std::size_t(number - 1)];
+    ui::ShowPressed(button);
+    SpeedButton1Click(button);
+}
+
 void TSelFrm::FormActivate() {
     FGame.OpenPicker();
     const bool big = FGame.BigNumbersPickable();
@@ -64,7 +102,9 @@ void TSelFrm::FormActivate() {
 }
 
 void TSelFrm::SpeedButton1Click(const QToolButton* Sender) {
-    FGame.PickNumber(Sender->text());
+    // SpeedButtonN picks N.
+    const auto button = std::find(SpeedButtons.begin(), SpeedButtons.end(), Sender);
+    FGame.PickNumber(std::int32_t(button - SpeedButtons.begin()) + 1);
 }
 
 void TSelFrm::SpeedButton14Click() {

@@ -1,9 +1,11 @@
 #pragma once
 
 // The number picker: a modal window whose keys fill the four slots of the puzzle
-// in order. It writes through the rules object the game window lends it.
+// in order. It writes through the rules object the game window lends it. Digits
+// typed on the keyboard pick numbers too, Backspace is "←", and Esc closes it.
 
 #include "game/core/rules.h"
+#include "game/digitkeys.h"
 
 #include <QDialog>
 
@@ -25,7 +27,13 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    bool Pickable(std::int32_t number) const; // its button is there and enabled
+    void PickTyped(std::int32_t number);
+
     TNumGame& FGame;
+    TDigitKeys FDigits;
 };

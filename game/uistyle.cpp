@@ -1,5 +1,6 @@
 #include "game/uistyle.h"
 
+#include <QTimer>
 #include <QToolButton>
 
 using namespace Qt::Literals::StringLiterals;
@@ -23,6 +24,11 @@ QToolButton* MakeSpeedButton(QWidget* parent, const QString& name, const QString
     button->setFocusPolicy(Qt::NoFocus);
     button->setFont(PixelFont(fontPixels));
     return button;
+}
+
+void ShowPressed(QAbstractButton* button) {
+    button->setDown(true);
+    QTimer::singleShot(PressedLook, button, [button] { button->setDown(false); });
 }
 
 } // namespace ui

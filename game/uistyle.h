@@ -9,6 +9,7 @@
 #include <QRect>
 #include <QString>
 
+class QAbstractButton;
 class QToolButton;
 class QWidget;
 
@@ -25,5 +26,11 @@ void SetTextColour(QWidget* control, QPalette::ColorRole role, const QColor& col
 // A flat key without keyboard focus, as the operator and number keys are.
 QToolButton* MakeSpeedButton(QWidget* parent, const QString& name, const QString& caption,
                              const QRect& rect, int fontPixels);
+
+// How long a control keeps its pressed look after a key stood in for its click.
+inline constexpr int PressedLook = 100;
+
+// Shows a button pressed for a moment, as a click would.
+void ShowPressed(QAbstractButton* button);
 
 } // namespace ui

@@ -1,15 +1,9 @@
 #include "game/core/answertext.h"
 
-using namespace Qt::Literals::StringLiterals;
-
 namespace answertext {
 
 bool IsDigit(QChar c) {
     return c >= u'0' && c <= u'9';
-}
-
-bool IsNumberPress(const QString& caption) {
-    return caption >= u"0"_s && caption <= u"9"_s;
 }
 
 int CountWholeNumbers(const QString& answer) {

@@ -9,11 +9,6 @@ namespace answertext {
 
 bool IsDigit(QChar c);
 
-// True when a pressed caption enters a number rather than an operator: every
-// caption from "1" to "13" lies between "0" and "9" as text, and every operator
-// sorts before "0".
-bool IsNumberPress(const QString& caption);
-
 // How many whole numbers the answer holds.
 int CountWholeNumbers(const QString& answer);
 

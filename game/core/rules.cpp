@@ -18,9 +18,11 @@ const QString MsgAnswerRight = u"正确!晴棠数字游戏给出的参考答案�
 const QString MsgAnswerWrong = u"错误!晴棠数字游戏给出的参考答案如下:"_s;
 const QString MsgClaimRight = u"正确！"_s;
 const QString MsgClaimWrong = u"错误！参考答案如下："_s;
+const QString MemoAnswers = u"参考答案："_s;
+const QString MemoNoSolution = u"无解！"_s;
 
-const QString RangeSmall = u"9"_s;
-const QString RangeLarge = u"13"_s;
+constexpr std::int32_t RangeSmall = 9;
+constexpr std::int32_t RangeLarge = 13;
 
 } // namespace
 
@@ -59,7 +61,7 @@ bool TNumGame::IsValidExpr(const QString& expression) {
 }
 
 bool TNumGame::Pending() const {
-    return FState.DealMark == 1 || FState.PickMark == 1;
+    return FState.DealMark || FState.PickMark;
 }
 
 bool TNumGame::PuzzleComplete() const {
@@ -85,19 +87,27 @@ void TNumGame::CountWrongDeal() {
 
 void TNumGame::AbandonDeal() {
     CountWrongDeal();
-    FState.DealMark = 0;
-    FView.SetDealPending(false);
+    SetDealMark(false);
+}
+
+void TNumGame::SetDealMark(bool pending) {
+    FState.DealMark = pending;
+    FView.SetDealPending(pending);
+}
+
+void TNumGame::SetPickMark(bool pending) {
+    FState.PickMark = pending;
+    FView.SetPickPending(pending);
 }
 
 void TNumGame::ClearMarks() {
-    FState.DealMark = 0;
-    FView.SetDealPending(false);
-    FState.PickMark = 0;
+    SetDealMark(false);
+    SetPickMark(false);
 }
 
 void TNumGame::SettlePuzzle(bool right, const QString& verdict) {
     FView.ShowMessage(verdict);
-    if (FState.DealMark == 1)
+    if (FState.DealMark)
         ++(right ? FState.RightCount : FState.WrongCount);
     FView.ShowScore(FState.RightCount - FState.WrongCount);
     ClearMarks();
@@ -117,55 +127,61 @@ void TNumGame::ShowAnswerState() {
 void TNumGame::Deal() {
     for (std::int32_t& number : FState.Numbers) {
         // The range is read again for every slot, as the caption says it.
-        std::uniform_int_distribution<std::int32_t> draw(1, FState.RangeCaption.toInt());
+        std::uniform_int_distribution<std::int32_t> draw(1, FState.Range);
         number = draw(FRandom);
     }
     ClearAnswer();
     FView.ShowNumbers();
-    if (FState.DealMark == 1)
+    if (FState.DealMark)
         CountWrongDeal(); // the previous dealt puzzle was never judged
-    else
-        FState.DealMark = 1;
-    FView.SetDealPending(true);
+    SetDealMark(true);
 }
 
 void TNumGame::SwitchRange() {
-    FState.RangeCaption = FState.RangeCaption != RangeSmall ? RangeSmall : RangeLarge;
-    FView.SetRangeCaption(FState.RangeCaption);
+    FState.Range = FState.Range != RangeSmall ? RangeSmall : RangeLarge;
+    FView.SetRange(FState.Range);
 }
 
 bool TNumGame::ShowAnswers() {
-    const solver::TSolution solution = solver::Solve(FState.Numbers);
-    FView.SetMemoLines(solution.Lines);
-    return solution.Found;
+    const std::vector<std::string> answers = solver::Solve(FState.Numbers);
+    QStringList memo{answers.empty() ? MemoNoSolution : MemoAnswers};
+    for (const std::string& answer : answers)
+        memo << QString::fromLatin1(answer) + u"=24"_s;
+    FView.SetMemoLines(memo);
+    return !answers.empty();
 }
 
 void TNumGame::GiveUp() {
     if (!RequireCompletePendingPuzzle())
         return;
     ShowAnswers();
-    if (FState.DealMark == 1)
+    if (FState.DealMark)
         AbandonDeal();
-    FState.PickMark = 0;
+    SetPickMark(false);
 }
 
-void TNumGame::Press(const QString& caption) {
+bool TNumGame::Usable(std::int32_t value) const {
+    const auto onTable = std::count(FState.Numbers.begin(), FState.Numbers.end(), value);
+    return PuzzleComplete() && value != 0 &&
+           answertext::CountNumber(FState.Answer, QString::number(value)) < onTable;
+}
+
+void TNumGame::Press(TPress press) {
     if (!PuzzleComplete()) {
         FView.ShowMessage(MsgNeedFourNumbers);
         return;
     }
-    const QString entered = caption == u"X"_s ? u"*"_s : caption;
-    if (answertext::IsNumberPress(entered)) {
+    if (const auto* number = std::get_if<std::int32_t>(&press)) {
         // A number follows an operator or starts the answer, and is used no more
         // often than the puzzle holds it; anything else is refused silently.
         if (!FState.Answer.isEmpty() && answertext::IsDigit(FState.Answer.back()))
             return;
-        const std::int32_t value = entered.toInt();
-        const auto available = std::count(FState.Numbers.begin(), FState.Numbers.end(), value);
-        if (answertext::CountNumber(FState.Answer, entered) >= available)
+        if (!Usable(*number))
             return;
+        FState.Answer += QString::number(*number);
+    } else {
+        FState.Answer += QLatin1Char(static_cast<char>(std::get<TOperator>(press)));
     }
-    FState.Answer += entered;
     ShowAnswerState();
 }
 
@@ -201,9 +217,9 @@ void TNumGame::ClaimNoSolution() {
 void TNumGame::PickOwnPuzzle() {
     FView.ShowPicker();
     ClearAnswer();
-    if (FState.DealMark == 1)
+    if (FState.DealMark)
         AbandonDeal();
-    FState.PickMark = 1; // however many numbers were picked
+    SetPickMark(true); // however many numbers were picked
 }
 
 void TNumGame::OpenPicker() {
@@ -211,10 +227,10 @@ void TNumGame::OpenPicker() {
     FView.ShowNumbers();
 }
 
-void TNumGame::PickNumber(const QString& caption) {
-    for (std::int32_t& number : FState.Numbers) {
-        if (number == 0) {
-            number = caption.toInt();
+void TNumGame::PickNumber(std::int32_t number) {
+    for (std::int32_t& slot : FState.Numbers) {
+        if (slot == 0) {
+            slot = number;
             FView.ShowNumbers();
             return;
         }
@@ -232,5 +248,5 @@ void TNumGame::UnpickNumber() {
 }
 
 bool TNumGame::BigNumbersPickable() const {
-    return FState.RangeCaption == RangeLarge;
+    return FState.Range == RangeLarge;
 }

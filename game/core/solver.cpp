@@ -6,8 +6,6 @@
 #include <exception>
 #include <span>
 
-using namespace Qt::Literals::StringLiterals;
-
 namespace solver {
 
 namespace {
@@ -48,28 +46,23 @@ std::string Candidate(const char* format, const std::array<std::int32_t, 4>& num
     return candidate;
 }
 
-TSolution Solve(const std::array<std::int32_t, 4>& numbers) {
-    TSolution solution;
+std::vector<std::string> Solve(const std::array<std::int32_t, 4>& numbers) {
+    std::vector<std::string> answers;
     const auto tryEach = [&](std::span<const char* const> formats) {
         for (const char* format : formats) {
             for (const auto& order : Orders) {
                 const std::string candidate = Candidate(format, numbers, order);
                 if (!IsAccepted(Evaluate(candidate)))
                     continue;
-                if (!solution.Found)
-                    solution.Lines << u"参考答案："_s;
-                solution.Found = true;
-                solution.Lines << QString::fromLatin1(candidate) + u"=24"_s;
+                answers.push_back(candidate);
                 break;
             }
         }
     };
     tryEach(Templates);
-    if (!solution.Found)
+    if (answers.empty())
         tryEach(LastResortTemplates);
-    if (!solution.Found)
-        solution.Lines << u"无解！"_s;
-    return solution;
+    return answers;
 }
 
 } // namespace solver

@@ -6,18 +6,12 @@
 // first order that works, so the memo stays short. The last-resort shapes are
 // tried only when no template finds an answer.
 
-#include <QStringList>
-
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace solver {
-
-struct TSolution {
-    bool Found = false;
-    QStringList Lines; // the memo: "参考答案：" and one "candidate=24" per answer, or "无解！"
-};
 
 // The band test on the calculator's text: 24, 24.0000000000001 and 23.9999999999999
 // pass; 24.5, 240, -24 and the failure value do not.
@@ -27,6 +21,8 @@ bool IsAccepted(const std::string& resultText);
 std::string Candidate(const char* format, const std::array<std::int32_t, 4>& numbers,
                       const std::array<int, 4>& order);
 
-TSolution Solve(const std::array<std::int32_t, 4>& numbers);
+// The answers found, such as "(1+2+3)*4", in the order of the templates; empty
+// when the puzzle has none the templates can write.
+std::vector<std::string> Solve(const std::array<std::int32_t, 4>& numbers);
 
 } // namespace solver

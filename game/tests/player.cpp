@@ -42,13 +42,29 @@ void TGameTestCase::cleanup() {
     QVERIFY(QApplication::topLevelWidgets().isEmpty());
 }
 
-void TPlayer::Click(QWidget* control) {
+void TPlayer::AnswerModals(const std::function<void()>& action) {
     QTimer watcher;
     watcher.setInterval(0);
     QObject::connect(&watcher, &QTimer::timeout, [this] { AnswerModal(); });
     watcher.start();
-    QTest::mouseClick(control, Qt::LeftButton);
+    action();
     watcher.stop();
+}
+
+void TPlayer::Click(QWidget* control) {
+    AnswerModals([control] { QTest::mouseClick(control, Qt::LeftButton); });
+}
+
+void TPlayer::Key(Qt::Key key) {
+    QWidget* focus = W.NumFrm.focusWidget();
+    QWidget* target = focus ? focus : &W.NumFrm;
+    AnswerModals([target, key] { QTest::keyClick(target, key); });
+}
+
+void TPlayer::Type(const QString& keys) {
+    // Qt's codes of the printable keys are their upper-case characters.
+    for (QChar c : keys)
+        Key(Qt::Key(c.toUpper().unicode()));
 }
 
 void TPlayer::AnswerModal() {
@@ -59,9 +75,18 @@ void TPlayer::AnswerModal() {
         QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
     } else if (modal == &W.SelFrm) {
         const QStringList presses = std::exchange(PickerPresses, {});
-        for (const QString& caption : presses)
-            QTest::mouseClick(PickerButton(caption), Qt::LeftButton);
-        W.SelFrm.close();
+        for (const QString& caption : presses) {
+            if (!PickerTyped)
+                QTest::mouseClick(PickerButton(caption), Qt::LeftButton);
+            else if (caption == u"←"_s)
+                QTest::keyClick(&W.SelFrm, Qt::Key_Backspace);
+            else
+                QTest::keyClicks(&W.SelFrm, caption);
+        }
+        if (PickerTyped)
+            QTest::keyClick(&W.SelFrm, Qt::Key_Escape);
+        else
+            W.SelFrm.close();
     }
 }
 

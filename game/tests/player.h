@@ -13,6 +13,7 @@
 #include <QStringList>
 
 #include <array>
+#include <functional>
 #include <memory>
 
 class QAbstractButton;
@@ -34,6 +35,12 @@ public:
     void Click(QWidget* control);
     void Press(const QString& objectName); // a control of the game window
 
+    // Presses a key of the keyboard in the game window, where the focus is; what
+    // opens is answered as for a click.
+    void Key(Qt::Key key);
+    // Types each character as one key, e.g. "3x12-1" or "135".
+    void Type(const QString& keys);
+
     // Builds an expression by pressing number panels and keys, e.g. "(1+3)*(2+4)".
     void Enter(const QString& expression);
 
@@ -42,11 +49,14 @@ public:
 
     // Captions pressed in the picker the next time it opens ("←" for backspace).
     QStringList PickerPresses;
+    // Whether they are typed, the picker then closed with Esc, or clicked.
+    bool PickerTyped = false;
     // Every box answered so far: its text and its object name.
     QStringList Messages;
     QStringList BoxNames;
 
 private:
+    void AnswerModals(const std::function<void()>& action);
     void AnswerModal();
     QAbstractButton* PickerButton(const QString& caption) const;
 
@@ -59,7 +69,7 @@ class TGameTestCase : public QObject {
     Q_OBJECT
 protected:
     void NewWindows();
-    TGameState& State() { return W->NumFrm.Game().State(); }
+    const TGameState& State() { return W->NumFrm.Game().State(); }
 
     std::unique_ptr<TGameWindows> W;
     std::unique_ptr<TPlayer> P;

@@ -2,6 +2,7 @@
 // strip, giving up, answer entry and judging.
 
 #include "common/appshell.h"
+#include "game/core/tests/gamesetup.h"
 #include "game/core/tests/messagetexts.h"
 #include "game/tests/player.h"
 #include "header/fixedvalues.h"
@@ -314,8 +315,8 @@ private slots:
         QFETCH(int, wrong);
         QFETCH(int, width);
         QFETCH(QString, hint);
-        State().RightCount = right;
-        State().WrongCount = wrong;
+        TGameSetup::State(Frm().Game()).RightCount = right;
+        TGameSetup::State(Frm().Game()).WrongCount = wrong;
         Frm().ShowScore(right - wrong);
         QCOMPARE(Frm().StatusImage->size(), QSize(width, 32));
         QCOMPARE(Frm().StatusImage->toolTip(), hint);
@@ -598,6 +599,44 @@ private slots:
         // The program goes on.
         P->Press(u"PCBtn"_s);
         QCOMPARE(State().WrongCount, 1);
+    }
+
+    // Two whole puzzles by keys alone, typed while the memo has the focus.
+    void playedByKeys() {
+        Frm().Memo2->setFocus();
+        P->Key(Qt::Key_F4);
+        QCOMPARE(P->Messages, QStringList({NoPuzzle}));
+        P->Key(Qt::Key_F6);
+        Frm().Game().Random().seed(5);
+        P->Key(Qt::Key_F2);
+        QCOMPARE(State().Numbers, (std::array<int, 4>{3, 1, 12, 11}));
+        QCOMPARE(Frm().StartBtn->property("Tag"), QVariant(1));
+        // A 1 waits while 11 or 12 can follow; the 8 right after the 3 is refused.
+        const QString keys = u"38x12-1-11"_s;
+        const QStringList shown = {u"3"_s,       u"3"_s,        u"3*"_s,    u"3*"_s,
+                                   u"3*12"_s,    u"3*12-"_s,    u"3*12-"_s, u"3*12-1-"_s,
+                                   u"3*12-1-"_s, u"3*12-1-11"_s};
+        for (qsizetype i = 0; i < keys.size(); ++i) {
+            P->Type(keys.at(i));
+            QCOMPARE(Frm().NumEdt->text(), shown[i]);
+        }
+        QCOMPARE(P->Messages.size(), 1);
+        P->Key(Qt::Key_Return);
+        QCOMPARE(P->Messages.back(), AnswerRight);
+        QCOMPARE(State().RightCount, 1);
+
+        P->PickerTyped = true;
+        P->PickerPresses = {u"13"_s, u"5"_s, u"6"_s, u"2"_s};
+        P->Key(Qt::Key_F3);
+        QCOMPARE(State().Numbers, (std::array<int, 4>{13, 5, 6, 2}));
+        const QString answer = u"13+5+6+2"_s;
+        for (qsizetype i = 0; i < answer.size(); ++i) {
+            P->Type(answer.at(i));
+            QCOMPARE(Frm().NumEdt->text(), i == 0 ? QString() : answer.first(i + 1));
+        }
+        P->Key(Qt::Key_Enter);
+        QCOMPARE(P->Messages.back(), AnswerWrong);
+        QCOMPARE(P->Messages.size(), 3);
     }
 
     void closingTheWindowFreesTheDataSet() {

@@ -1,8 +1,10 @@
-// Random presses over every control of both windows, checking after each press
-// the invariants of the answer and that the score counts exactly the dealt
-// puzzles that were settled or replaced.
+// Random presses over every control of both windows, half of them clicks and
+// half the keys that stand for the controls, checking after each press the
+// invariants of the answer and that the score counts exactly the dealt puzzles
+// that were settled or replaced.
 
 #include "common/appshell.h"
+#include "game/numkeys.h"
 #include "game/tests/player.h"
 
 #include <QApplication>
@@ -11,6 +13,7 @@
 #include <QTest>
 #include <QToolButton>
 
+#include <map>
 #include <random>
 
 using namespace Qt::Literals::StringLiterals;
@@ -92,10 +95,35 @@ private slots:
             return captions;
         }();
 
+        // The keys that stand for the controls; a number panel is typed as its digits.
+        std::map<QWidget*, Qt::Key> keyOf = {
+            {frm.OKBtn, Qt::Key_Return}, {frm.StartBtn, Qt::Key_F2}, {frm.MeBtn, Qt::Key_F3},
+            {frm.NULLBtn, Qt::Key_F4},   {frm.PCBtn, Qt::Key_F5},    {frm.ChangeSB, Qt::Key_F6}};
+        const std::array<Qt::Key, 7> operatorKeys = {
+            Qt::Key_Plus,      Qt::Key_Minus,      Qt::Key_Asterisk, Qt::Key_Slash,
+            Qt::Key_ParenLeft, Qt::Key_ParenRight, Qt::Key_Backspace};
+        for (std::size_t i = 0; i < operatorKeys.size(); ++i)
+            keyOf[frm.SpeedButtons[i]] = operatorKeys[i];
+        // Returns how many presses it took: a number of two digits takes two.
+        const auto pressByKey = [&](QWidget* control) -> qsizetype {
+            const auto* panel = qobject_cast<const TClickPanel*>(control);
+            if (!panel)
+                player.Key(keyOf.at(control));
+            else if (panel->text().isEmpty())
+                player.Click(control); // an empty panel has no key
+            else
+                player.Type(panel->text());
+            return panel ? std::max<qsizetype>(panel->text().size(), 1) : 1;
+        };
+
         TMarks marks;
         int verdicts = 0;
         for (int press = 0; press < Presses; ++press) {
             QWidget* control = nextControl();
+            const bool byKey = random() % 2 == 0;
+            // The player stops typing before judging, so that the verdict is foreseen.
+            if (control == frm.OKBtn)
+                frm.Keyboard().EndWait();
             const TGameState& state = game.State();
             const bool pending = marks.Deal || marks.Pick;
             const bool complete = state.Numbers[3] != 0;
@@ -107,6 +135,7 @@ private slots:
                 marks.Deal = false;
                 marks.Pick = true;
                 player.PickerPresses.clear();
+                player.PickerTyped = random() % 2 == 0;
                 for (int i = 2 + int(random() % 7); i > 0; --i)
                     player.PickerPresses << pickable[qsizetype(random() % pickable.size())];
             } else if (control == frm.PCBtn || control == frm.NULLBtn) {
@@ -120,10 +149,14 @@ private slots:
             }
 
             const qsizetype boxes = player.Messages.size();
-            player.Click(control);
+            qsizetype presses = 1;
+            if (byKey)
+                presses = pressByKey(control);
+            else
+                player.Click(control);
             const QString where = u"press %1 on %2"_s.arg(press).arg(control->objectName());
 
-            QVERIFY2(player.Messages.size() - boxes <= 1, qPrintable(where));
+            QVERIFY2(player.Messages.size() - boxes <= presses, qPrintable(where));
             QVERIFY2(!player.BoxNames.contains(u"ErrorReport"_s), qPrintable(where));
             for (QChar c : state.Answer)
                 QVERIFY2(u"0123456789+-*/()"_s.contains(c), qPrintable(where));

@@ -38,11 +38,4 @@ INSTANTIATE_TEST_SUITE_P(
                     TCountCase{"FiveNumbers", u"1+1+10+13+2"_s, u"1"_s, 5, 2}),
     [](const auto& info) { return info.param.Name; });
 
-TEST(IsNumberPress, CaptionsOneToThirteenAreNumbersOperatorsAreNot) {
-    for (int n = 1; n <= 13; ++n)
-        EXPECT_TRUE(answertext::IsNumberPress(QString::number(n))) << n;
-    for (const QString& op : {u"+"_s, u"-"_s, u"*"_s, u"/"_s, u"("_s, u")"_s})
-        EXPECT_FALSE(answertext::IsNumberPress(op)) << op.toStdString();
-}
-
 } // namespace

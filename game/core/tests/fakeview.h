@@ -13,6 +13,16 @@ inline void PrintTo(const QString& text, std::ostream* os) {
     *os << '"' << text.toStdString() << '"';
 }
 
+// A control of the game window as the rules take it: a number panel's caption
+// such as "12", or an operator key's caption, "X" for times.
+inline TPress PressOf(const QString& caption) {
+    if (caption.front().isDigit())
+        return caption.toInt();
+    if (caption == QStringLiteral("X"))
+        return TOperator::Times;
+    return static_cast<TOperator>(caption.front().toLatin1());
+}
+
 // A window that only writes down what the rules asked of it, in order.
 class TFakeView : public TGameView {
 public:
@@ -21,6 +31,7 @@ public:
     QStringList Memo;               // Memo2 as last set
     QString AnswerText;             // NumEdt
     bool OKEnabled = false;         // OKBtn
+    bool PickTag = false;           // MeBtn's tag, which has no look of its own
     std::function<void()> OnPicker; // what the player does while the picker is open
 
     void ShowMessage(const QString& text) override {
@@ -44,8 +55,9 @@ public:
         Memo = lines;
         Log << QStringLiteral("SetMemoLines ") + lines.join(u'|');
     }
-    void SetRangeCaption(const QString& caption) override {
-        Log << QStringLiteral("SetRangeCaption ") + caption;
+    void SetPickPending(bool pending) override { PickTag = pending; }
+    void SetRange(std::int32_t range) override {
+        Log << QStringLiteral("SetRange ") + QString::number(range);
     }
     void ShowPicker() override {
         Log << QStringLiteral("ShowPicker");

@@ -7,8 +7,9 @@
 #include "game/core/rules.h"
 #include "game/core/solver.h"
 
-#include "fakeview.h"
 #include "exact.h"
+#include "fakeview.h"
+#include "gamesetup.h"
 
 #include "messagetexts.h"
 
@@ -129,7 +130,7 @@ TEST(JudgingProperty, VerdictsFollowTheArithmeticOfEveryKeySequence) {
     };
 
     // Puzzles with their reference answers, for the sequences that follow one.
-    std::vector<std::pair<std::array<std::int32_t, 4>, QStringList>> solved;
+    std::vector<std::pair<std::array<std::int32_t, 4>, std::vector<std::string>>> solved;
     int accepted = 0, judged = 0, right = 0;
     for (int sequence = 0; sequence < 20000; ++sequence) {
         if (chance(0.1))
@@ -139,17 +140,17 @@ TEST(JudgingProperty, VerdictsFollowTheArithmeticOfEveryKeySequence) {
         // common; signs and operator runs are then mixed into them.
         std::vector<QString> planned;
         if (chance(0.1)) {
-            std::array<std::int32_t, 4>& dealt = game.State().Numbers;
+            std::array<std::int32_t, 4>& dealt = TGameSetup::State(game).Numbers;
             if (solved.size() < 100) {
-                const QStringList memo = solver::Solve(dealt).Lines;
-                if (memo.size() > 1)
-                    solved.emplace_back(dealt, memo.mid(1));
+                const std::vector<std::string> answers = solver::Solve(dealt);
+                if (!answers.empty())
+                    solved.emplace_back(dealt, answers);
             } else {
                 dealt = anyOf(solved).first;
             }
             for (const auto& [puzzle, answers] : solved) {
                 if (puzzle == dealt) {
-                    planned = KeysOf(anyOf(answers).chopped(3));
+                    planned = KeysOf(QString::fromStdString(anyOf(answers)));
                     break;
                 }
             }
@@ -174,7 +175,7 @@ TEST(JudgingProperty, VerdictsFollowTheArithmeticOfEveryKeySequence) {
             if (key == u"←"_s)
                 game.TakeBack();
             else
-                game.Press(key);
+                game.Press(PressOf(key));
             last = key;
 
             const QString& answer = game.State().Answer;
@@ -213,6 +214,28 @@ TEST(JudgingProperty, VerdictsFollowTheArithmeticOfEveryKeySequence) {
     EXPECT_GT(judged, 500);
     EXPECT_GT(right, 200);
     std::printf("%d answers accepted, %d judged, %d right\n", accepted, judged, right);
+}
+
+TEST(SolverExhaustive, FindsAnAnswerExactlyWhenOneExists) {
+    int puzzles = 0, solvable = 0, solvableUpToNine = 0, puzzlesUpToNine = 0;
+    for (int a = 1; a <= 13; ++a)
+        for (int b = a; b <= 13; ++b)
+            for (int c = b; c <= 13; ++c)
+                for (int d = c; d <= 13; ++d) {
+                    const bool exact = !SolutionFor({a, b, c, d}).isEmpty();
+                    EXPECT_EQ(!solver::Solve({a, b, c, d}).empty(), exact)
+                        << a << ' ' << b << ' ' << c << ' ' << d;
+                    ++puzzles;
+                    solvable += exact;
+                    if (d <= 9) {
+                        ++puzzlesUpToNine;
+                        solvableUpToNine += exact;
+                    }
+                }
+    EXPECT_EQ(puzzles, 1820);
+    EXPECT_EQ(solvable, 1362);
+    EXPECT_EQ(puzzlesUpToNine, 495);
+    EXPECT_EQ(solvableUpToNine, 404);
 }
 
 } // namespace

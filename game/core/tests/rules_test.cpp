@@ -2,6 +2,7 @@
 #include "game/core/sqlengine.h"
 
 #include "fakeview.h"
+#include "gamesetup.h"
 
 #include "casename.h"
 #include "messagetexts.h"
@@ -26,26 +27,26 @@ protected:
     // A dealt puzzle with known numbers: deal, then put the numbers in place.
     void Deal(std::array<std::int32_t, 4> numbers) {
         game.Deal();
-        game.State().Numbers = numbers;
+        state.Numbers = numbers;
     }
     // The player opens the picker and presses these numbers.
     void Pick(std::vector<int> numbers) {
         view.OnPicker = [this, numbers] {
             game.OpenPicker();
             for (int n : numbers)
-                game.PickNumber(QString::number(n));
+                game.PickNumber(n);
         };
         game.PickOwnPuzzle();
         view.OnPicker = nullptr;
     }
     void Press(const std::vector<const char*>& captions) {
         for (const char* caption : captions)
-            game.Press(QString::fromUtf8(caption));
+            game.Press(PressOf(QString::fromUtf8(caption)));
     }
 
     TFakeView view;
     TNumGame game{view};
-    TGameState& state = game.State();
+    TGameState& state = TGameSetup::State(game);
 };
 
 // ---- Dealing and the range ----
@@ -113,12 +114,11 @@ INSTANTIATE_TEST_SUITE_P(Ranges, DealRange,
 TEST_F(Game, RangeSwitchKeepsTheNumbersOnShow) {
     Deal({7, 8, 9, 1});
     game.SwitchRange();
-    EXPECT_EQ(state.RangeCaption, u"13"_s);
+    EXPECT_EQ(state.Range, 13);
     EXPECT_EQ(state.Numbers, (std::array<std::int32_t, 4>{7, 8, 9, 1}));
     game.SwitchRange();
-    EXPECT_EQ(state.RangeCaption, u"9"_s);
-    EXPECT_EQ(view.Calls(u"SetRangeCaption"_s),
-              (QStringList{u"SetRangeCaption 13"_s, u"SetRangeCaption 9"_s}));
+    EXPECT_EQ(state.Range, 9);
+    EXPECT_EQ(view.Calls(u"SetRange"_s), (QStringList{u"SetRange 13"_s, u"SetRange 9"_s}));
     EXPECT_EQ(view.Calls(u"ShowNumbers"_s).size(), 1);
 }
 
@@ -166,6 +166,7 @@ TEST_P(Marks, MoveAsTheRulesSay) {
     state.WrongCount = 1;
     state.DealMark = c.DealBefore;
     state.PickMark = c.PickBefore;
+    view.PickTag = c.PickBefore;
     switch (c.Event) {
     case TEvent::Deal:
         game.Deal();
@@ -195,6 +196,7 @@ TEST_P(Marks, MoveAsTheRulesSay) {
     EXPECT_EQ(state.WrongCount, c.Wrong);
     EXPECT_EQ(view.Calls(u"ShowScore"_s), c.Scores);
     EXPECT_EQ(view.Messages, c.Messages);
+    EXPECT_EQ(view.PickTag, state.PickMark);
     // The deal button turns normal whenever the deal mark goes from 1 to 0.
     if (c.DealBefore == 1 && c.DealAfter == 0) {
         EXPECT_TRUE(view.Calls(u"SetDealPending"_s).contains(u"SetDealPending 0"_s));
@@ -347,7 +349,7 @@ TEST_F(Game, OKFollowsTheEngineAfterEveryPress) {
         {u"("_s, false}, {u"1"_s, false}, {u"+"_s, false}, {u"2"_s, false},
         {u")"_s, true},  {u"*"_s, false}, {u"3"_s, true},  {u"X"_s, false}};
     for (const auto& [caption, enabled] : steps) {
-        game.Press(caption);
+        game.Press(PressOf(caption));
         EXPECT_EQ(view.OKEnabled, enabled) << state.Answer.toStdString();
     }
 }
@@ -356,7 +358,7 @@ TEST_F(Game, EntryBeforeAnyPuzzleShowsTheMessageBackspaceDoesNot) {
     for (const QString& caption :
          {u"+"_s, u"-"_s, u"X"_s, u"/"_s, u"("_s, u")"_s, u"1"_s, u"13"_s}) {
         view.Log.clear();
-        game.Press(caption);
+        game.Press(PressOf(caption));
         EXPECT_EQ(view.Log, QStringList{u"ShowMessage "_s + NeedFour});
     }
     view.Log.clear();
@@ -367,7 +369,7 @@ TEST_F(Game, EntryBeforeAnyPuzzleShowsTheMessageBackspaceDoesNot) {
 TEST_F(Game, EntryWithThreePickedNumbersShowsTheMessage) {
     Pick({1, 2, 3});
     view.Log.clear();
-    game.Press(u"1"_s);
+    game.Press(1);
     EXPECT_EQ(view.Log, QStringList{u"ShowMessage "_s + NeedFour});
     EXPECT_EQ(state.Answer, u""_s);
 }
@@ -645,11 +647,11 @@ TEST_F(Game, FivePressesOnSevenFillFourSlots) {
 TEST_F(Game, PickerBackspaceEmptiesTheLastFilledSlot) {
     view.OnPicker = [this] {
         game.OpenPicker();
-        game.PickNumber(u"3"_s);
-        game.PickNumber(u"8"_s);
+        game.PickNumber(3);
+        game.PickNumber(8);
         game.UnpickNumber();
         game.UnpickNumber();
-        game.PickNumber(u"5"_s);
+        game.PickNumber(5);
     };
     game.PickOwnPuzzle();
     EXPECT_EQ(state.Numbers, (std::array<std::int32_t, 4>{5, 0, 0, 0}));
