@@ -2,3 +2,8 @@
 # loopback RTSP test stream (needs /usr/bin/python3 with GStreamer's RTSP server, and mpv).
 add_executable(tv_bench tv_bench.cpp)
 target_link_libraries(tv_bench PRIVATE tvtestsupport benchmark::benchmark)
+
+# Channel lists of 10,000 entries: reading, the menu, the largest group, a search keystroke
+# and the memory they cost.
+add_executable(playlist_bench playlist_bench.cpp)
+target_link_libraries(playlist_bench PRIVATE tvui benchmark::benchmark)

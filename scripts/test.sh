@@ -18,6 +18,7 @@ ctest --preset default -j "$jobs"
 fuzzlog=$(mktemp)
 bash tv/fuzz/run.sh 60 >"$fuzzlog" 2>&1 &
 fuzz=$!
+trap 'kill "$fuzz" 2>/dev/null || true' EXIT
 
 cmake --preset asan
 cmake --build --preset asan -j "$jobs"
