@@ -117,7 +117,7 @@ QString TPlaylistLoader::NetworkFailure() const {
     case QNetworkReply::HostNotFoundError:
         return u"找不到服务器。"_s;
     case QNetworkReply::ConnectionRefusedError:
-        return u"服务器拒绝连接。"_s;
+        return u"连接被拒绝。"_s;
     case QNetworkReply::OperationCanceledError:
     case QNetworkReply::TimeoutError:
         return u"服务器 %1 秒没有送来数据。"_s.arg(

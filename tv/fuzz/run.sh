@@ -6,17 +6,9 @@
 #   build-fuzz/tv/playlist_fuzz FILE
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
-seconds="${1:-60}"
-build="$root/build-fuzz"
-corpus="${2:-$build/playlist-corpus}"
-findings="$build/playlist-findings"
-
-CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja \
-    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_BENCHMARKS=OFF \
-    -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined" \
-    >/dev/null
-cmake --build "$build" --target playlist_fuzz -j 2
-
+bash "$root/scripts/fuzz-build.sh" playlist_fuzz
+corpus="${2:-$root/build-fuzz/playlist-corpus}"
+findings="$root/build-fuzz/playlist-findings"
 mkdir -p "$corpus" "$findings"
 # One list of each kind the reader knows gives the search a start; the first byte of
 # each picks the list's location.
@@ -24,6 +16,6 @@ printf '%s' $'\x00#EXTM3U\n#EXTINF:-1 tvg-id="a" group-title="G",A, "b"\n#EXTVLC
 printf '%s' $'\x01\xef\xbb\xbfhttp://h/a\r\nrtsp://h/b\r/c.ts\n' >"$corpus/seed-plain"
 printf '%s' $'\x00G,#genre#\nA,http://a/1#http://b/1\n' >"$corpus/seed-text"
 printf '%s' $'\x00#EXTM3U\n#EXT-X-TARGETDURATION:2\nseg0.ts\n' >"$corpus/seed-stream"
-exec "$build/tv/playlist_fuzz" "$corpus" -dict="$root/tv/fuzz/playlist.dict" \
-    -max_total_time="$seconds" -max_len=4096 -timeout=10 \
+exec "$root/build-fuzz/tv/playlist_fuzz" "$corpus" -dict="$root/tv/fuzz/playlist.dict" \
+    -max_total_time="${1:-60}" -max_len=4096 -timeout=10 \
     -artifact_prefix="$findings/" -print_final_stats=1
