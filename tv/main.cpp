@@ -5,11 +5,15 @@
 #include "header/makerheader.h"
 #include "tv/channeltable.h"
 #include "tv/mediaplayer.h"
+#include "tv/playlistmenu.h"
+#include "tv/playlistpart.h"
 
 #include <QCursor>
+#include <QDropEvent>
 #include <QIcon>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QShortcut>
 #include <QToolButton>
 
 using namespace Qt::Literals::StringLiterals;
@@ -75,6 +79,7 @@ TMainFrm::TMainFrm(QWidget* parent) : QWidget(parent) {
 
     CreateChannelMenu();
     FormCreate();
+    CreatePlaylistPart();
 }
 
 void TMainFrm::CreateChannelMenu() {
@@ -100,6 +105,15 @@ void TMainFrm::CreateChannelMenu() {
     }
 }
 
+void TMainFrm::CreatePlaylistPart() {
+    FPlaylist = new TPlaylistPart(this, StartPopupMenu);
+    connect(FPlaylist, &TPlaylistPart::playChosen, this, &TMainFrm::PlayChannel);
+    connect(new QShortcut(TPlaylistMenu::SearchKey, this), &QShortcut::activated, FPlaylist,
+            &TPlaylistPart::Search);
+    setAcceptDrops(true);
+    FPlaylist->Restore();
+}
+
 void TMainFrm::FormCreate() {
     TApplication::SetHintHidePause(App::MainWindowHintHidePause);
     FHeader->Setup();
@@ -111,10 +125,37 @@ void TMainFrm::StarSBClick() {
 }
 
 void TMainFrm::N4Click(QAction* item) {
+    Play(item->text(), item->toolTip(), {});
+}
+
+void TMainFrm::PlayChannel(const TPlaylistChannel& channel) {
+    const TPlaylistAddress& first = channel.addresses.first();
+    Play(channel.name, first.url, {first.userAgent, first.referrer});
+}
+
+void TMainFrm::Play(const QString& caption, const QString& address,
+                    const TRequestHeaders& headers) {
     if (!Memo1->isHidden()) {
         Memo1->hide();
         WMP->show();
     }
-    WMP->setURL(item->toolTip());
-    setWindowTitle(item->text() + u" - "_s + BaseCaption);
+    WMP->setURL(address, headers);
+    setWindowTitle(caption + u" - "_s + BaseCaption);
+}
+
+void TMainFrm::OpenPlaylist(const QString& fileOrAddress) {
+    FPlaylist->Open(fileOrAddress);
+}
+
+void TMainFrm::dragEnterEvent(QDragEnterEvent* event) {
+    if (!TPlaylistPart::DropLocation(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void TMainFrm::dropEvent(QDropEvent* event) {
+    const QString location = TPlaylistPart::DropLocation(event->mimeData());
+    if (location.isEmpty())
+        return;
+    event->acceptProposedAction();
+    OpenPlaylist(location);
 }

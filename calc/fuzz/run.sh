@@ -11,11 +11,7 @@ build="$root/build-fuzz"
 corpus="${2:-$build/calc-corpus}"
 findings="$build/calc-findings"
 
-CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja \
-    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_BENCHMARKS=OFF \
-    -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined" \
-    >/dev/null
-cmake --build "$build" --target calc_fuzz -j 2
+bash "$root/scripts/fuzz-build.sh" calc_fuzz
 
 mkdir -p "$corpus" "$findings"
 # A few of the solver's formulas and of the wider language give the search a start.

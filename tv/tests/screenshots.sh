@@ -2,6 +2,8 @@
 # Takes the viewer's screenshots under a virtual X server:
 #   docs/viewdial-instructions.png  the window as started
 #   docs/viewdial-playing.png       the player showing the loopback test stream
+#   docs/viewdial-playlist.png      the channel menu with a channel list's groups
+#   docs/viewdial-search.png        the search window over that list
 # Usage: tv/tests/screenshots.sh BUILD_DIR   (with viewdial_shots built in it)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -9,7 +11,7 @@ shots=$(cd "${1:-$root/build}" && pwd)/tv/tests/viewdial_shots
 export root shots
 xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
     set -euo pipefail
-    for state in instructions playing; do
+    for state in instructions playing playlist search; do
         out=$(mktemp)
         "$shots" "$state" > "$out" 2>/dev/null &
         pid=$!
@@ -18,8 +20,12 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
             sleep 0.1
         done
         grep -q READY "$out"
-        # The window sits at 190,115 with a client area of 458x406 and no frame.
-        import -window root -crop 458x406+190+115 +repage "$root/docs/viewdial-$state.png"
+        # The window sits at 190,115 with a client area of 458x406 and no frame; the
+        # menus and the search window reach beyond it.
+        crop=458x406+190+115
+        [[ $state == playlist ]] && crop=560x560+190+115
+        [[ $state == search ]] && crop=820x440+190+115
+        import -window root -crop "$crop" +repage "$root/docs/viewdial-$state.png"
         kill "$pid"
         wait "$pid" || true
         rm -f "$out"

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QByteArrayView>
+#include <QList>
+#include <QString>
+#include <QStringView>
+#include <QUrl>
+
+// A channel list the user brings, as read from its bytes: the extended and the plain
+// M3U playlist, and the plain-text lists of "name,address" lines under "group,#genre#"
+// lines. Only network addresses become channels; everything else is counted and left.
+
+struct TPlaylistAddress {
+    QString url;
+    // What the list asks the server to be told for this address; empty when nothing.
+    QString userAgent;
+    QString referrer;
+};
+
+struct TPlaylistChannel {
+    QString name;
+    QList<TPlaylistAddress> addresses; // never empty, in the order of the file
+};
+
+struct TPlaylistGroup {
+    QString name;
+    QList<TPlaylistChannel> channels;
+};
+
+struct TPlaylist {
+    QList<TPlaylistGroup> groups; // in the order first seen; the ungrouped ones last
+    int skipped = 0;              // addresses refused
+};
+
+// The group of the entries that name none.
+inline constexpr QStringView UngroupedName = u"未分组";
+
+// Relative addresses are resolved against location, which is also the one channel of
+// a file that is itself a stream's playlist.
+TPlaylist ReadPlaylist(QByteArrayView bytes, const QUrl& location);
+
+// Whether the text is an address the player may be given from a list: one absolute
+// network address of an accepted scheme, no control characters, at most 8 KiB.
+bool IsChannelAddress(QStringView address);

@@ -1,0 +1,51 @@
+#include "tv/tests/httptestserver.h"
+
+#include <QFile>
+#include <QTcpSocket>
+
+using namespace Qt::Literals::StringLiterals;
+
+THttpTestServer::THttpTestServer() {
+    listen(QHostAddress::LocalHost, 0);
+    connect(this, &QTcpServer::newConnection, this, [this] {
+        while (QTcpSocket* socket = nextPendingConnection()) {
+            connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+            connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
+                if (!socket->canReadLine())
+                    return;
+                const QList<QByteArray> request = socket->readLine().split(' ');
+                Answer(socket, QString::fromUtf8(request.value(1)));
+            });
+        }
+    });
+}
+
+QString THttpTestServer::Url(const QString& path) const {
+    return u"http://127.0.0.1:%1%2"_s.arg(serverPort()).arg(path);
+}
+
+void THttpTestServer::Serve(const QString& path, const QByteArray& body) {
+    FBodies.insert(path, body);
+}
+
+void THttpTestServer::ServeFolder(const QString& folder) {
+    FFolder = folder;
+}
+
+void THttpTestServer::Answer(QTcpSocket* socket, const QString& path) {
+    if (path == u"/stall"_s)
+        return;
+    QByteArray head = "HTTP/1.1 200 OK\r\n";
+    QByteArray body = FBodies.value(path);
+    QFile file(FFolder + path);
+    if (path.startsWith(u"/hop/"_s) && path != u"/hop/0"_s)
+        head = "HTTP/1.1 302 Found\r\nLocation: /hop/" +
+               QByteArray::number(path.sliced(5).toInt() - 1) + "\r\n";
+    else if (!FBodies.contains(path) && !FFolder.isEmpty() && file.open(QIODevice::ReadOnly))
+        body = file.readAll();
+    else if (!FBodies.contains(path))
+        head = "HTTP/1.1 404 Not Found\r\n";
+    socket->write(head + "Content-Length: " + QByteArray::number(body.size()) +
+                  "\r\nConnection: close\r\n\r\n" + body);
+    socket->disconnectFromHost();
+}

@@ -1,0 +1,299 @@
+// The channel lists a user brings, through the window. Lists come from files and from
+// a loopback HTTP server; every address they name that is not on 127.0.0.1 is sent to
+// a closed port there, so no test ever reaches a real host.
+
+#include "common/appshell.h"
+#include "tv/channelsearchfrm.h"
+#include "tv/main.h"
+#include "tv/mediaplayer.h"
+#include "tv/playlistloader.h"
+#include "tv/playlistmenu.h"
+#include "tv/playlistpart.h"
+#include "tv/tests/httptestserver.h"
+#include "tv/tests/testserver.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QMenu>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+using namespace Qt::Literals::StringLiterals;
+using namespace std::chrono_literals;
+
+namespace {
+
+const QByteArray List = "#EXTM3U\n"
+                        "#EXTINF:-1 tvg-id=\"c1\" group-title=\"央视\",CCTV-1 综合\n"
+                        "#EXTVLCOPT:http-user-agent=Box/1.0\n"
+                        "http://tv.example.com/cctv1.m3u8\n"
+                        "#EXTINF:-1 group-title=\"体育\",ＣＣＴＶ-5 体育\n"
+                        "http://tv.example.com/cctv5.m3u8\n"
+                        "#EXTINF:-1,Local\nfile:///etc/passwd\n"
+                        "#EXTINF:-1 group-title=\"体育\",NBA & More\n"
+                        "rtmp://tv.example.net/nba\n";
+const QString ListStatus = u"已读入 3 个频道，略过 1 个不支持的地址"_s;
+const QStringList ListGroups{u"央视"_s, u"体育"_s};
+
+QStringList GroupNames(const TMainFrm& frm) {
+    QStringList names;
+    for (QMenu* group : frm.Playlist()->Menu()->Groups())
+        names << group->title();
+    return names;
+}
+
+} // namespace
+
+class TPlaylistTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void opensAList_data();
+    void opensAList();
+    void channelItemPlaysLikeABuiltInOne();
+    void searchFiltersAsYouType_data();
+    void searchFiltersAsYouType();
+    void dropOpensTheList();
+    void remembersOnlyTheLastList();
+    void playsAnHlsLiveStreamToItsFirstPicture();
+
+private:
+    QString File(const QString& name, const QByteArray& bytes);
+    // Opens the list and answers the message box that may come; returns what it said.
+    QString Open(const QString& location);
+
+    QTemporaryDir FDir;
+    QString FSettingsFile;
+    THttpTestServer FServer;
+    std::unique_ptr<TMainFrm> FFrm;
+};
+
+void TPlaylistTest::initTestCase() {
+    TApplication::SetTitle(u"晴棠网络电视"_s);
+    QCoreApplication::setOrganizationName(u"晴棠软件"_s);
+    QCoreApplication::setApplicationName(u"viewdial"_s);
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, FDir.filePath(u"config"_s));
+    FSettingsFile = QSettings().fileName();
+    QVERIFY(FSettingsFile.startsWith(FDir.path()));
+    const QString dead = u"rtsp://127.0.0.1:%1/tv"_s.arg(ClosedLoopbackPort());
+    TMediaPlayer::SetAddressRedirect([dead](const QString& address) {
+        return QUrl(address).host() == u"127.0.0.1"_s ? address : dead;
+    });
+    TPlaylistLoader::SetNoDataLimit(300ms);
+    FServer.Serve(u"/list.m3u"_s, List);
+    FServer.Serve(u"/hop/0"_s, List);
+    FServer.Serve(u"/big"_s, QByteArray(33 << 20, '#'));
+    FServer.Serve(u"/page.html"_s, "<!DOCTYPE html>\n<html><body>频道列表, 已搬家</body></html>\n");
+    // Nothing is written for a user who opens no list.
+    TMainFrm().show();
+    QVERIFY(!QFile::exists(FSettingsFile));
+}
+
+void TPlaylistTest::init() {
+    FFrm = std::make_unique<TMainFrm>();
+    FFrm->show();
+    QVERIFY(QTest::qWaitForWindowExposed(FFrm.get()));
+}
+
+void TPlaylistTest::cleanup() {
+    FFrm->Playlist()->Remove();
+    FFrm.reset();
+    for (QWidget* window : QApplication::topLevelWidgets())
+        QVERIFY2(!window->isVisible(), qPrintable(window->objectName()));
+}
+
+QString TPlaylistTest::File(const QString& name, const QByteArray& bytes) {
+    QFile file(FDir.filePath(name));
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(file.fileName()));
+    return file.fileName();
+}
+
+QString TPlaylistTest::Open(const QString& location) {
+    QString said;
+    QTimer answer;
+    answer.callOnTimeout([&said] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+            said = box->text(), box->accept();
+    });
+    answer.start(10);
+    FFrm->OpenPlaylist(location);
+    auto* loader = FFrm->findChild<TPlaylistLoader*>();
+    if (!QTest::qWaitFor([loader] { return !loader->IsLoading(); }))
+        qWarning("the list is still loading");
+    return said;
+}
+
+void TPlaylistTest::opensAList_data() {
+    QTest::addColumn<QString>("location");
+    QTest::addColumn<QString>("said"); // empty: the list opens
+    QTest::newRow("a file") << u"file:tv.m3u"_s << QString();
+    QTest::newRow("over http") << FServer.Url(u"/list.m3u"_s) << QString();
+    QTest::newRow("through 5 redirects") << FServer.Url(u"/hop/5"_s) << QString();
+    QTest::newRow("a missing file") << u"file:none.m3u"_s << u"无法读取文件"_s;
+    QTest::newRow("HTTP 404") << FServer.Url(u"/missing.m3u"_s) << u"HTTP 404"_s;
+    QTest::newRow("a server that never answers") << FServer.Url(u"/stall"_s) << u"没有送来数据"_s;
+    QTest::newRow("6 redirects") << FServer.Url(u"/hop/6"_s) << u"重定向超过 5 次"_s;
+    QTest::newRow("33 MiB") << FServer.Url(u"/big"_s) << u"32 MiB"_s;
+    QTest::newRow("an html page") << FServer.Url(u"/page.html"_s) << u"没有可以播放的频道"_s;
+}
+
+// Each row opens over a list already open, with one of its channels playing.
+void TPlaylistTest::opensAList() {
+    QFETCH(QString, location);
+    QFETCH(QString, said);
+    QCOMPARE(Open(File(u"before.m3u"_s, "#EXTM3U\n#EXTINF:-1 group-title=\"之前\",Before\n"
+                                        "http://tv.example.org/before\n")),
+             QString());
+    FFrm->PlayChannel(FFrm->Playlist()->Playlist()->groups[0].channels[0]);
+    File(u"tv.m3u"_s, List);
+    if (location.startsWith(u"file:"_s))
+        location = FDir.filePath(location.sliced(5));
+    const QString box = Open(location);
+    QCOMPARE(FFrm->windowTitle(), u"Before - 晴棠网络电视 1.2"_s);
+    QCOMPARE(FFrm->WMP->URL(), u"http://tv.example.org/before"_s);
+    if (said.isEmpty()) {
+        QCOMPARE(box, QString());
+        QCOMPARE(FFrm->Playlist()->StatusLbl()->text(), ListStatus);
+        QCOMPARE(GroupNames(*FFrm), ListGroups);
+    } else {
+        QVERIFY2(box.contains(said), qPrintable(box));
+        QCOMPARE(GroupNames(*FFrm), QStringList{u"之前"_s});
+    }
+}
+
+void TPlaylistTest::channelItemPlaysLikeABuiltInOne() {
+    QCOMPARE(Open(File(u"tv.m3u"_s, List)), QString());
+    FFrm->StarSBClick();
+    QTRY_VERIFY(FFrm->StartPopupMenu->isVisible());
+    QStringList texts;
+    for (QAction* action : FFrm->StartPopupMenu->actions())
+        texts << (action->isSeparator() ? u"-"_s : action->text());
+    QCOMPARE(texts, (QStringList{u"电影电视"_s, u"体育电视"_s, u"国内电视"_s, u"国外电视"_s, u"-"_s,
+                                 u"央视"_s, u"体育"_s, u"-"_s, u"查找频道…"_s, u"打开频道列表…"_s,
+                                 u"移除频道列表"_s}));
+    QMenu* sports = FFrm->Playlist()->Menu()->Groups()[1];
+    QVERIFY(sports->isEmpty()); // made when first opened
+    sports->popup(QPoint(200, 200));
+    QTRY_VERIFY(sports->isVisible());
+    QAction* nba = sports->actions()[1];
+    QCOMPARE(nba->toolTip(), u"rtmp://tv.example.net/nba"_s);
+    QCOMPARE(nba->statusTip(), nba->toolTip());
+    nba->trigger();
+    sports->close();
+    FFrm->StartPopupMenu->close();
+    QTRY_COMPARE(FFrm->windowTitle(), u"NBA & More - 晴棠网络电视 1.2"_s);
+    QCOMPARE(FFrm->WMP->URL(), u"rtmp://tv.example.net/nba"_s);
+    QVERIFY(FFrm->Memo1->isHidden());
+    QTRY_COMPARE(FFrm->StartPopupMenu->actions().size(), 4);
+}
+
+void TPlaylistTest::searchFiltersAsYouType_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("first"); // empty: nothing found
+    QTest::addColumn<int>("found");
+    QTest::newRow("case does not count") << u"cctv"_s << u"CCTV-1 综合"_s << 2;
+    QTest::newRow("width does not count") << u"ＣＣＴＶ-1"_s << u"CCTV-1 综合"_s << 1;
+    QTest::newRow("the group is searched too") << u"体育"_s << u"ＣＣＴＶ-5 体育"_s << 2;
+    QTest::newRow("nothing found") << u"凤凰"_s << QString() << 0;
+}
+
+void TPlaylistTest::searchFiltersAsYouType() {
+    QFETCH(QString, typed);
+    QFETCH(QString, first);
+    QFETCH(int, found);
+    QCOMPARE(Open(File(u"tv.m3u"_s, List)), QString());
+    QTest::keyClick(FFrm.get(), Qt::Key_F, Qt::ControlModifier);
+    TChannelSearchFrm* search = FFrm->Playlist()->SearchFrm();
+    QVERIFY(search && search->isVisible());
+    search->FindEdt->insert(typed);
+    QCOMPARE(search->ChannelLst->model()->rowCount(), found);
+    QTest::keyClick(search->FindEdt, Qt::Key_Return);
+    QTRY_COMPARE(FFrm->windowTitle(),
+                 first.isEmpty() ? u"晴棠网络电视 1.2"_s : first + u" - 晴棠网络电视 1.2"_s);
+}
+
+void TPlaylistTest::dropOpensTheList() {
+    auto mime = std::make_unique<QMimeData>();
+    mime->setUrls({QUrl::fromLocalFile(File(u"dropped.m3u"_s, List))});
+    QDragEnterEvent enter(QPoint(100, 200), Qt::CopyAction, mime.get(), Qt::LeftButton, {});
+    QCoreApplication::sendEvent(FFrm.get(), &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(QPointF(100, 200), Qt::CopyAction, mime.get(), Qt::LeftButton, {});
+    QCoreApplication::sendEvent(FFrm.get(), &drop);
+    QCOMPARE(GroupNames(*FFrm), ListGroups);
+}
+
+void TPlaylistTest::remembersOnlyTheLastList() {
+    Open(File(u"first.m3u"_s, "http://tv.example.com/a\n"));
+    const QString last = File(u"tv.m3u"_s, List);
+    Open(last);
+    FFrm = std::make_unique<TMainFrm>();
+    QCOMPARE(GroupNames(*FFrm), ListGroups);
+    QCOMPARE(FFrm->Playlist()->StatusLbl()->text(), ListStatus);
+    QSettings settings;
+    QCOMPARE(settings.allKeys(), QStringList{u"Playlist/Location"_s});
+    QCOMPARE(settings.value(u"Playlist/Location"_s).toString(), last);
+    FFrm->StartPopupMenu->findChild<QAction*>(u"PlaylistRemove"_s)->trigger();
+    QCoreApplication::processEvents();
+    FFrm = std::make_unique<TMainFrm>();
+    QCOMPARE(FFrm->Playlist()->Playlist(), nullptr);
+    QCOMPARE(QSettings().allKeys(), QStringList());
+}
+
+void TPlaylistTest::playsAnHlsLiveStreamToItsFirstPicture() {
+    // Four one-second segments of the test picture; without the end tag the player
+    // takes the playlist for a live one.
+    QProcess ffmpeg;
+    ffmpeg.start(u"ffmpeg"_s, {u"-v"_s,
+                               u"error"_s,
+                               u"-f"_s,
+                               u"lavfi"_s,
+                               u"-i"_s,
+                               u"smptebars=size=320x240:rate=25"_s,
+                               u"-t"_s,
+                               u"4"_s,
+                               u"-c:v"_s,
+                               u"libx264"_s,
+                               u"-preset"_s,
+                               u"ultrafast"_s,
+                               u"-g"_s,
+                               u"25"_s,
+                               u"-f"_s,
+                               u"hls"_s,
+                               u"-hls_time"_s,
+                               u"1"_s,
+                               u"-hls_list_size"_s,
+                               u"0"_s,
+                               FDir.filePath(u"live.m3u8"_s)});
+    QVERIFY(ffmpeg.waitForFinished(60000) && ffmpeg.exitCode() == 0);
+    QFile playlist(FDir.filePath(u"live.m3u8"_s));
+    QVERIFY(playlist.open(QIODevice::ReadOnly));
+    FServer.Serve(u"/live.m3u8"_s, playlist.readAll().replace("#EXT-X-ENDLIST\n", ""));
+    FServer.ServeFolder(FDir.path());
+    QCOMPARE(Open(FServer.Url(u"/live.m3u8"_s)), QString());
+    FFrm->PlayChannel(FFrm->Playlist()->Playlist()->groups[0].channels[0]);
+    QCOMPARE(FFrm->windowTitle(), u"live.m3u8 - 晴棠网络电视 1.2"_s);
+    QTRY_VERIFY_WITH_TIMEOUT(!FFrm->WMP->Frame().isNull(), 30000);
+}
+
+// The program's own application object, whose default error report catches what an
+// event handler lets through.
+int main(int argc, char** argv) {
+    TApplication app(argc, argv);
+    TPlaylistTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_playlist.moc"
