@@ -11,3 +11,9 @@ void SetAllocatorPolicy() {
     mallopt(M_ARENA_MAX, 2);
 #endif
 }
+
+void GiveBackFreedMemory() {
+#if defined(__GLIBC__)
+    malloc_trim(0);
+#endif
+}

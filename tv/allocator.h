@@ -7,3 +7,7 @@
 // opens another arena for each thread that meets a busy one. Both keep memory in
 // amounts that depend on the machine's timing and its number of cores.
 void SetAllocatorPolicy();
+
+// Gives the memory that is free inside the allocator's heaps back to the system; a
+// channel's teardown leaves pictures' worth of it between blocks still in use.
+void GiveBackFreedMemory();

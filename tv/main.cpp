@@ -108,6 +108,12 @@ void TMainFrm::CreateChannelMenu() {
 void TMainFrm::CreatePlaylistPart() {
     FPlaylist = new TPlaylistPart(this, StartPopupMenu);
     connect(FPlaylist, &TPlaylistPart::playChosen, this, &TMainFrm::PlayChannel);
+    // In the window; full screen the player is a window of its own and says so itself.
+    connect(new QShortcut(Qt::Key_PageUp, this), &QShortcut::activated, this,
+            [this] { StepChannel(-1); });
+    connect(new QShortcut(Qt::Key_PageDown, this), &QShortcut::activated, this,
+            [this] { StepChannel(1); });
+    connect(WMP, &TMediaPlayer::stepRequested, this, &TMainFrm::StepChannel);
     connect(new QShortcut(TPlaylistMenu::SearchKey, this), &QShortcut::activated, FPlaylist,
             &TPlaylistPart::Search);
     setAcceptDrops(true);
@@ -125,22 +131,62 @@ void TMainFrm::StarSBClick() {
 }
 
 void TMainFrm::N4Click(QAction* item) {
-    Play(item->text(), item->toolTip(), {});
+    Play(item->text(), {{item->toolTip(), {}}});
+    FSource = TSource::BuiltIn;
+    FPosition = int(BuiltInItems().indexOf(item));
 }
 
-void TMainFrm::PlayChannel(const TPlaylistChannel& channel) {
-    const TPlaylistAddress& first = channel.addresses.first();
-    Play(channel.name, first.url, {first.userAgent, first.referrer});
+void TMainFrm::PlayChannel(int position) {
+    const TPlaylist* list = FPlaylist->Playlist();
+    const TPlaylistChannel* channel = list ? ChannelAt(*list, position) : nullptr;
+    if (!channel)
+        return;
+    QList<TStreamAddress> addresses;
+    for (const TPlaylistAddress& address : channel->addresses)
+        addresses.append({address.url, {address.userAgent, address.referrer}});
+    Play(channel->name, addresses);
+    FSource = TSource::Playlist;
+    FPosition = position;
 }
 
-void TMainFrm::Play(const QString& caption, const QString& address,
-                    const TRequestHeaders& headers) {
+void TMainFrm::Play(const QString& caption, const QList<TStreamAddress>& addresses) {
     if (!Memo1->isHidden()) {
         Memo1->hide();
         WMP->show();
     }
-    WMP->setURL(address, headers);
+    WMP->PlayChannel(addresses);
     setWindowTitle(caption + u" - "_s + BaseCaption);
+}
+
+QList<QAction*> TMainFrm::BuiltInItems() const {
+    QList<QAction*> items;
+    for (const TChannelCategory& category : ChannelTable())
+        for (const TChannel& channel : category.channels)
+            if (auto* item = StartPopupMenu->findChild<QAction*>(channel.name.toString());
+                item && item->isVisible())
+                items.append(item);
+    return items;
+}
+
+void TMainFrm::StepChannel(int delta) {
+    // Before any channel, and once its list is gone, the step starts on the list open.
+    const TPlaylist* list = FPlaylist->Playlist();
+    const bool listed = list && FSource != TSource::BuiltIn;
+    const QList<QAction*> items = listed ? QList<QAction*>() : BuiltInItems();
+    const int count = listed ? ChannelCount(*list) : int(items.size());
+    if (count == 0)
+        return;
+    const bool sameList = FSource == (listed ? TSource::Playlist : TSource::BuiltIn);
+    const int from = sameList && FPosition >= 0 ? FPosition : (delta > 0 ? -1 : 0);
+    const int to = ((from + delta) % count + count) % count;
+    if (listed)
+        PlayChannel(to);
+    else
+        N4Click(items[to]);
+    // Full screen there is no caption to read the channel from.
+    const QString name = listed ? ChannelAt(*list, to)->name : items[to]->text();
+    if (WMP->IsFullScreen())
+        WMP->ShowOnScreen(u"%1  %2/%3"_s.arg(name).arg(to + 1).arg(count));
 }
 
 void TMainFrm::OpenPlaylist(const QString& fileOrAddress) {

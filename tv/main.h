@@ -12,8 +12,7 @@ class QToolButton;
 class TMakerHeader;
 class TMediaPlayer;
 class TPlaylistPart;
-struct TPlaylistChannel;
-struct TRequestHeaders;
+struct TStreamAddress;
 
 // The window's caption as designed, saved at creation; every channel's caption is
 // built on it, so the channel names never pile up.
@@ -36,8 +35,13 @@ public:
     // Opens a channel list the user brings, from a file or an http(s) address; the
     // open dialog, a drop and the command line all come here.
     void OpenPlaylist(const QString& fileOrAddress);
-    // Plays a channel of that list as a built-in channel is played.
-    void PlayChannel(const TPlaylistChannel& channel);
+    // Plays the channel at this position of that list, in menu order across its groups,
+    // as a built-in channel is played.
+    void PlayChannel(int position);
+    // Plays the channel delta places on from the one playing, in the order of the list
+    // it came from (the built-in table's shown items, or the channel list across its
+    // groups), round from either end. PgUp and PgDn come here.
+    void StepChannel(int delta);
 
     TMakerHeader* Header() const { return FHeader; }
     TPlaylistPart* Playlist() const { return FPlaylist; }
@@ -50,10 +54,16 @@ private:
     void CreateChannelMenu();
     void CreatePlaylistPart();
     void FormCreate();
-    void Play(const QString& caption, const QString& address, const TRequestHeaders& headers);
+    void Play(const QString& caption, const QList<TStreamAddress>& addresses);
+    // The built-in table's channel items that the menu shows, in its order.
+    QList<QAction*> BuiltInItems() const;
 
     // The program's one pseudo-random generator; the maker header's button re-seeds it.
     std::mt19937 FRandom;
     TMakerHeader* FHeader = nullptr;
     TPlaylistPart* FPlaylist = nullptr;
+    // Where the channel playing came from, and its position in that list's order.
+    enum class TSource { None, BuiltIn, Playlist };
+    TSource FSource = TSource::None;
+    int FPosition = -1;
 };

@@ -303,9 +303,16 @@ void TMediaPlayer::mouseDoubleClickEvent(QMouseEvent* event) {
         ToggleFullScreen();
 }
 
+void TMediaPlayer::ShowOnScreen(const QString& text) {
+    FEngine->ShowText(text, 2000);
+}
+
 void TMediaPlayer::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_F11 || (event->key() == Qt::Key_Escape && IsFullScreen()))
+    const int key = event->key();
+    if (key == Qt::Key_F11 || (key == Qt::Key_Escape && IsFullScreen()))
         ToggleFullScreen();
+    else if ((key == Qt::Key_PageUp || key == Qt::Key_PageDown) && isWindow())
+        emit stepRequested(key == Qt::Key_PageUp ? -1 : 1);
     else
         QWidget::keyPressEvent(event);
 }

@@ -66,6 +66,8 @@ public:
     void SetVolume(int volume);
     void ToggleFullScreen();
     bool IsFullScreen() const { return FFullScreen; }
+    // Shows a line over the picture for 2 s, drawn by libmpv with the picture.
+    void ShowOnScreen(const QString& text);
 
     // Lets the tests send every address to a loopback server of their own, so that no
     // test ever reaches a real host; URL still answers the address that was given.
@@ -77,6 +79,8 @@ public:
 signals:
     void frameRendered();
     void statusChanged(const QString& text);
+    // PgUp or PgDn while the player is a window of its own: -1 or 1.
+    void stepRequested(int delta);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

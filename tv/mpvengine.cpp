@@ -1,5 +1,7 @@
 #include "tv/mpvengine.h"
 
+#include "tv/allocator.h"
+
 #include <mpv/client.h>
 
 #include <QUrl>
@@ -209,6 +211,13 @@ void TMpvEngine::SetDecoding(const char* hwdec) {
     mpv_set_property_string(FMpv, "hwdec", hwdec);
 }
 
+void TMpvEngine::ShowText(const QString& text, int ms) {
+    const QByteArray utf8 = text.toUtf8();
+    const QByteArray duration = QByteArray::number(ms);
+    const char* args[] = {"show-text", utf8.constData(), duration.constData(), nullptr};
+    mpv_command_async(FMpv, 0, args);
+}
+
 QString TMpvEngine::ErrorText(int error) {
     return QString::fromUtf8(mpv_error_string(error));
 }
@@ -250,6 +259,7 @@ void TMpvEngine::HandleEvent(const mpv_event& event) {
             emit loaded();
         break;
     case MPV_EVENT_END_FILE: {
+        GiveBackFreedMemory(); // what the channel's decoders and buffers held
         const auto* end = static_cast<mpv_event_end_file*>(event.data);
         if (end->playlist_entry_id != FEntryId)
             break; // a channel that was replaced: not a failure

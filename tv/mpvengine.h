@@ -49,6 +49,8 @@ public:
     void SetVolume(int volume);
     // Hardware decoding, as libmpv's hwdec option.
     void SetDecoding(const char* hwdec);
+    // A line over the picture for ms milliseconds, drawn by libmpv.
+    void ShowText(const QString& text, int ms);
     static QString ErrorText(int error);
 
 signals:

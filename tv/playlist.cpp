@@ -319,3 +319,19 @@ TPlaylist ReadPlaylist(QByteArrayView bytes, const QUrl& location) {
     }
     return collector.Finish();
 }
+
+int ChannelCount(const TPlaylist& list) {
+    int count = 0;
+    for (const TPlaylistGroup& group : list.groups)
+        count += int(group.channels.size());
+    return count;
+}
+
+const TPlaylistChannel* ChannelAt(const TPlaylist& list, int position) {
+    for (const TPlaylistGroup& group : list.groups) {
+        if (position >= 0 && position < group.channels.size())
+            return &group.channels[position];
+        position -= int(group.channels.size());
+    }
+    return nullptr;
+}

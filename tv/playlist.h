@@ -42,3 +42,8 @@ TPlaylist ReadPlaylist(QByteArrayView bytes, const QUrl& location);
 // Whether the text is an address the player may be given from a list: one absolute
 // network address of an accepted scheme, no control characters, at most 8 KiB.
 bool IsChannelAddress(QStringView address);
+
+// The channels of a list in menu order, across its groups: how many, and the one at a
+// position of that order (null past the end).
+int ChannelCount(const TPlaylist& list);
+const TPlaylistChannel* ChannelAt(const TPlaylist& list, int position);

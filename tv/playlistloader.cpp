@@ -5,6 +5,9 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 
+#include <chrono>
+#include <utility>
+
 using namespace Qt::Literals::StringLiterals;
 using namespace std::chrono_literals;
 
@@ -111,26 +114,25 @@ QString TPlaylistLoader::NetworkFailure() const {
     const int status = FReply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     if (status >= 400)
         return u"服务器拒绝了请求（HTTP %1）。"_s.arg(status);
-    switch (FReply->error()) {
-    case QNetworkReply::NoError:
+    // What the user can do something about is named; the rest is a network error.
+    static const std::pair<QNetworkReply::NetworkError, const char16_t*> Named[] = {
+        {QNetworkReply::HostNotFoundError, u"找不到服务器。"},
+        {QNetworkReply::ConnectionRefusedError, u"连接被拒绝。"},
+        {QNetworkReply::InsecureRedirectError, u"服务器把请求转到了不加密的地址。"},
+        {QNetworkReply::SslHandshakeFailedError, u"服务器的证书无效。"},
+    };
+    const QNetworkReply::NetworkError error = FReply->error();
+    if (error == QNetworkReply::NoError)
         return {};
-    case QNetworkReply::HostNotFoundError:
-        return u"找不到服务器。"_s;
-    case QNetworkReply::ConnectionRefusedError:
-        return u"连接被拒绝。"_s;
-    case QNetworkReply::OperationCanceledError:
-    case QNetworkReply::TimeoutError:
+    if (error == QNetworkReply::OperationCanceledError || error == QNetworkReply::TimeoutError)
         return u"服务器 %1 秒没有送来数据。"_s.arg(
             std::chrono::ceil<std::chrono::seconds>(g_noDataLimit).count());
-    case QNetworkReply::TooManyRedirectsError:
+    if (error == QNetworkReply::TooManyRedirectsError)
         return u"重定向超过 %1 次。"_s.arg(MaxRedirects);
-    case QNetworkReply::InsecureRedirectError:
-        return u"服务器把请求转到了不加密的地址。"_s;
-    case QNetworkReply::SslHandshakeFailedError:
-        return u"服务器的证书无效。"_s;
-    default:
-        return u"网络错误，无法下载。"_s;
-    }
+    for (const auto& [named, text] : Named)
+        if (error == named)
+            return QString::fromUtf16(text);
+    return u"网络错误，无法下载。"_s;
 }
 
 void TPlaylistLoader::Read(const QByteArray& bytes, const QUrl& base) {

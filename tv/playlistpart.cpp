@@ -117,8 +117,11 @@ void TPlaylistPart::Failed(const QString& location, const QString& reason) {
 }
 
 void TPlaylistPart::Choose(int group, int channel) {
-    if (FHasList && group < FList.groups.size() && channel < FList.groups[group].channels.size())
-        emit playChosen(FList.groups[group].channels[channel]);
+    if (!FHasList || group >= FList.groups.size() || channel >= FList.groups[group].channels.size())
+        return;
+    for (int before = 0; before < group; ++before)
+        channel += int(FList.groups[before].channels.size());
+    emit playChosen(channel);
 }
 
 void TPlaylistPart::ShowStatus(const QString& text) {

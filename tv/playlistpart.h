@@ -39,7 +39,8 @@ public:
     static QString DropLocation(const QMimeData* mime);
 
 signals:
-    void playChosen(const TPlaylistChannel& channel);
+    // The channel at this position of the list's menu order, across its groups.
+    void playChosen(int position);
 
 private:
     void Start(const QString& fileOrAddress, bool quiet);

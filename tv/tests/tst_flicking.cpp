@@ -1,16 +1,20 @@
-// Channel flicking as a restless viewer does it, three hundred times, between the
-// loopback stream, a closed port and a server that never answers, often before the
-// first picture: the process must end up holding what it held after the first twenty
-// switches. Run on either drawing path; libmpv's render contexts, textures and
-// threads are what such switching could leave behind.
+// Channel flicking as a restless viewer does it, three hundred presses of PgDn through a
+// list of the loopback stream, a closed port and a server that never answers, often
+// before the first picture: the process must end up holding what it held after the
+// first twenty switches. Run on either drawing path; libmpv's render contexts,
+// textures and threads are what such switching could leave behind.
 
+#include "common/appshell.h"
 #include "tv/allocator.h"
+#include "tv/main.h"
 #include "tv/mediaplayer.h"
+#include "tv/playlistpart.h"
 #include "tv/tests/testserver.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <algorithm>
@@ -70,69 +74,78 @@ private slots:
     void threeHundredSwitchesLeaveNothingBehind();
 
 private:
-    // One switch of the round; some wait for the outcome, some move on at once.
-    void Switch(int n);
-    // The same state at both measurements: the stream playing for a second.
+    // One press of PgDn; some switches wait for the outcome, some move on at once.
+    void Switch();
+    // The same state at all measurements: the stream playing, and every open that the
+    // switches gave up on ended by its I/O timeout, with what it held.
     void Settle();
 
     TRtspTestServer FServer;
     TMuteServer FMute;
-    QString FDead;
-    std::unique_ptr<TMediaPlayer> FPlayer;
+    QTemporaryDir FDir;
+    QString FList;
+    std::unique_ptr<TMainFrm> FFrm;
     int FFrames = 0;
 };
 
 void TFlickingTest::initTestCase() {
     QVERIFY2(FServer.Start(), "the loopback RTSP server did not start");
-    FDead = u"rtsp://127.0.0.1:%1/live"_s.arg(ClosedLoopbackPort());
+    // The list opened is remembered: here, not in the user's settings.
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, FDir.filePath(u"config"_s));
+    const QString dead = u"rtsp://127.0.0.1:%1/live"_s.arg(ClosedLoopbackPort());
+    const QString mute = u"rtsp://127.0.0.1:%1/live"_s.arg(FMute.serverPort());
+    // Channel n of the list, n = 1..6, is what the n-th case of Switch waits on.
+    QByteArray list = "#EXTM3U\n";
+    for (const QString& address : {FServer.Url(), dead, mute, FServer.Url(), mute, dead})
+        list += u"#EXTINF:-1,%1\n%2\n"_s.arg(list.count('\n') / 2 + 1).arg(address).toUtf8();
+    QFile file(FDir.filePath(u"flick.m3u"_s));
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(list) == list.size());
+    FList = file.fileName();
 }
 
-void TFlickingTest::Switch(int n) {
-    const QString mute = u"rtsp://127.0.0.1:%1/live"_s.arg(FMute.serverPort());
-    switch (n % 6) {
-    case 0: // the stream, watched for a few pictures
-        FPlayer->setURL(FServer.Url());
+void TFlickingTest::Switch() {
+    QTest::keyClick(FFrm.get(), Qt::Key_PageDown);
+    TMediaPlayer* player = FFrm->WMP;
+    switch (FFrm->windowTitle().section(u' ', 0, 0).toInt()) {
+    case 1: // the stream, watched for a few pictures
         FFrames = 0;
         QTRY_VERIFY_WITH_TIMEOUT(FFrames >= 5, 10000);
         break;
-    case 1: // a closed port, until the player says so
-        FPlayer->setURL(FDead);
-        QTRY_COMPARE_WITH_TIMEOUT(FPlayer->Status(), TStreamStatus::Failed, 5000);
+    case 2: // a closed port, until the player says so
+        QTRY_COMPARE_WITH_TIMEOUT(player->Status(), TStreamStatus::Failed, 5000);
         break;
-    case 2: // a mute server, given up while it still connects
-        FPlayer->setURL(mute);
+    case 3: // a mute server, given up while it still connects
         QTest::qWait(150);
         break;
-    case 3: // the stream, left before its first picture
-        FPlayer->setURL(FServer.Url());
+    case 4: // the stream, left before its first picture
         QTest::qWait(30);
         break;
-    case 4:
-        FPlayer->setURL(mute);
+    case 5:
         QTest::qWait(40);
         break;
     default: // a closed port, left at once
-        FPlayer->setURL(FDead);
         QTest::qWait(5);
         break;
     }
 }
 
 void TFlickingTest::Settle() {
-    FPlayer->setURL(FServer.Url());
+    FFrm->PlayChannel(0);
     FFrames = 0;
     QTRY_VERIFY_WITH_TIMEOUT(FFrames >= 25, 10000);
+    QTest::qWait(TStreamSession::IoTimeoutMs);
 }
 
 void TFlickingTest::threeHundredSwitchesLeaveNothingBehind() {
-    FPlayer = std::make_unique<TMediaPlayer>();
-    FPlayer->resize(441, 329);
-    FPlayer->show();
-    QVERIFY(QTest::qWaitForWindowExposed(FPlayer.get()));
-    connect(FPlayer.get(), &TMediaPlayer::frameRendered, this, [this] { ++FFrames; });
+    FFrm = std::make_unique<TMainFrm>();
+    FFrm->show();
+    QVERIFY(QTest::qWaitForWindowExposed(FFrm.get()));
+    FFrm->OpenPlaylist(FList);
+    QTRY_VERIFY(FFrm->Playlist()->Playlist());
+    connect(FFrm->WMP, &TMediaPlayer::frameRendered, this, [this] { ++FFrames; });
 
     for (int n = 0; n < 20 && !QTest::currentTestFailed(); ++n)
-        Switch(n);
+        Switch();
     Settle();
     if (QTest::currentTestFailed())
         return;
@@ -143,7 +156,7 @@ void TFlickingTest::threeHundredSwitchesLeaveNothingBehind() {
     // measurements is without.
     qint64 lateKb = std::numeric_limits<qint64>::max();
     for (int n = 20; n < 300 && !QTest::currentTestFailed(); ++n) {
-        Switch(n);
+        Switch();
         if (n == 259 || n == 279) {
             Settle();
             lateKb = std::min(lateKb, ProcessUse().residentKb);
@@ -165,14 +178,14 @@ void TFlickingTest::threeHundredSwitchesLeaveNothingBehind() {
         QVERIFY2(lateKb - early.residentKb <= 10 * 1024,
                  qPrintable(u"resident memory grew by %1 kB"_s.arg(lateKb - early.residentKb)));
     QCOMPARE(TMediaPlayer::RenderContextsAlive(), 1);
-    FPlayer.reset();
+    FFrm.reset();
     QCOMPARE(TMediaPlayer::RenderContextsAlive(), 0);
 }
 
 int main(int argc, char** argv) {
     // The program's own policy, set as the program sets it: before any thread.
     SetAllocatorPolicy();
-    QApplication app(argc, argv);
+    TApplication app(argc, argv);
     TFlickingTest test;
     return QTest::qExec(&test, argc, argv);
 }

@@ -67,6 +67,9 @@ private slots:
     void dropOpensTheList();
     void remembersOnlyTheLastList();
     void playsAnHlsLiveStreamToItsFirstPicture();
+    void stepsThroughTheListItCameFrom_data();
+    void stepsThroughTheListItCameFrom();
+    void aStepEndsTheAttemptsAtOnce();
 
 private:
     QString File(const QString& name, const QByteArray& bytes);
@@ -156,7 +159,7 @@ void TPlaylistTest::opensAList() {
     QCOMPARE(Open(File(u"before.m3u"_s, "#EXTM3U\n#EXTINF:-1 group-title=\"之前\",Before\n"
                                         "http://tv.example.org/before\n")),
              QString());
-    FFrm->PlayChannel(FFrm->Playlist()->Playlist()->groups[0].channels[0]);
+    FFrm->PlayChannel(0);
     File(u"tv.m3u"_s, List);
     if (location.startsWith(u"file:"_s))
         location = FDir.filePath(location.sliced(5));
@@ -283,9 +286,62 @@ void TPlaylistTest::playsAnHlsLiveStreamToItsFirstPicture() {
     FServer.Serve(u"/live.m3u8"_s, playlist.readAll().replace("#EXT-X-ENDLIST\n", ""));
     FServer.ServeFolder(FDir.path());
     QCOMPARE(Open(FServer.Url(u"/live.m3u8"_s)), QString());
-    FFrm->PlayChannel(FFrm->Playlist()->Playlist()->groups[0].channels[0]);
+    FFrm->PlayChannel(0);
     QCOMPARE(FFrm->windowTitle(), u"live.m3u8 - 晴棠网络电视 1.2"_s);
     QTRY_VERIFY_WITH_TIMEOUT(!FFrm->WMP->Frame().isNull(), 30000);
+}
+
+void TPlaylistTest::stepsThroughTheListItCameFrom_data() {
+    QTest::addColumn<bool>("listed");
+    QTest::addColumn<QString>("start"); // a built-in item, or the position in the list
+    QTest::addColumn<QList<int>>("keys");
+    QTest::addColumn<QStringList>("channels");
+    QTest::newRow("built-in: past the hidden item and back")
+        << false << u"CCTV61"_s << QList<int>{Qt::Key_PageDown, Qt::Key_PageUp, Qt::Key_PageUp}
+        << QStringList{u"江苏卫视文体频道"_s, u"CCTV6电影频道"_s, u"山东广电电影台"_s};
+    QTest::newRow("built-in, nothing chosen yet: round to the last")
+        << false << QString() << QList<int>{Qt::Key_PageUp, Qt::Key_PageDown}
+        << QStringList{u"韩国电视台一台"_s, u"美亚卫视"_s};
+    QTest::newRow("a list: across its groups and round from the end")
+        << true << u"1"_s << QList<int>{Qt::Key_PageDown, Qt::Key_PageDown, Qt::Key_PageUp}
+        << QStringList{u"NBA & More"_s, u"CCTV-1 综合"_s, u"NBA & More"_s};
+}
+
+void TPlaylistTest::stepsThroughTheListItCameFrom() {
+    QFETCH(bool, listed);
+    QFETCH(QString, start);
+    QFETCH(QList<int>, keys);
+    QFETCH(QStringList, channels);
+    if (listed) {
+        QCOMPARE(Open(File(u"tv.m3u"_s, List)), QString());
+        FFrm->PlayChannel(start.toInt());
+    } else if (!start.isEmpty()) {
+        FFrm->N4Click(FFrm->StartPopupMenu->findChild<QAction*>(start));
+    }
+    for (int i = 0; i < keys.size(); ++i) {
+        QTest::keyClick(FFrm.get(), Qt::Key(keys[i]));
+        QCOMPARE(FFrm->windowTitle(), channels[i] + u" - 晴棠网络电视 1.2"_s);
+    }
+}
+
+// The step comes while the first of two dead addresses is tried: the second must never
+// be tried after it.
+void TPlaylistTest::aStepEndsTheAttemptsAtOnce() {
+    const QString dead = u"rtsp://127.0.0.1:%1/"_s.arg(ClosedLoopbackPort());
+    TMuteServer mute;
+    const QString silent = u"rtsp://127.0.0.1:%1/live"_s.arg(mute.serverPort());
+    QCOMPARE(Open(File(u"dead.m3u"_s, "#EXTM3U\n#EXTINF:-1,A\n" + (dead + u"a1\n"_s).toUtf8() +
+                                          "#EXTINF:-1,A\n" + (dead + u"a2\n"_s).toUtf8() +
+                                          "#EXTINF:-1,B\n" + silent.toUtf8() + '\n')),
+             QString());
+    QStringList tried;
+    connect(FFrm->WMP, &TMediaPlayer::statusChanged, this,
+            [this, &tried] { tried.append(FFrm->WMP->URL()); });
+    FFrm->PlayChannel(0);
+    FFrm->StepChannel(1);
+    QTest::qWait(1500);
+    QCOMPARE(FFrm->WMP->URL(), silent);
+    QVERIFY2(!tried.contains(dead + u"a2"_s), qPrintable(tried.join(u' ')));
 }
 
 // The program's own application object, whose default error report catches what an
