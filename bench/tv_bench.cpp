@@ -351,9 +351,9 @@ int main(int argc, char** argv) {
         std::printf(
             "hls zap median viewdial %.0f ms mpv %.0f ms ratio %.2f rtt %d (target <= 0.5); "
             "requests before the first picture: viewdial %.0f, mpv %.0f; first picture "
-            "intact in %d of %zu\n",
+            "intact in %d of %zu; pictures shown in the 6 s after it: %.0f of 150\n",
             a, b, b > 0 ? a / b : 0.0, rtt, Median(ours.requests), Median(theirs.requests),
-            ours.intact, ours.ms.size());
+            ours.intact, ours.ms.size(), Median(ours.pictures));
     }
     std::printf("longest event-loop stall, %s path, median over %zu runs: %.0f ms (worst %.0f ms); "
                 "closing while connecting %.0f ms\n",
