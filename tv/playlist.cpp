@@ -107,16 +107,17 @@ public:
         if (name.isEmpty())
             name = written.toString();
         // Rule: the same tvg-id, or without one the same name, is one channel.
-        const QString key = entry.tvgId.isEmpty() ? u'n' + name : u'i' + entry.tvgId;
+        auto& known = entry.tvgId.isEmpty() ? FByName : FById;
+        const QString& key = entry.tvgId.isEmpty() ? name : entry.tvgId;
         const TPlaylistAddress added{address, entry.userAgent, entry.referrer};
-        if (const auto found = FChannels.constFind(key); found != FChannels.cend()) {
+        if (const auto found = known.constFind(key); found != known.cend()) {
             FList.groups[found->first].channels[found->second].addresses.append(added);
             return;
         }
         const qsizetype group =
             GroupIndex(entry.group.isEmpty() ? UngroupedName.toString() : entry.group);
         QList<TPlaylistChannel>& channels = FList.groups[group].channels;
-        FChannels.insert(key, {group, channels.size()});
+        known.insert(key, {group, channels.size()});
         channels.append({name, {added}});
     }
 
@@ -141,7 +142,8 @@ private:
     QUrl FLocation;
     TPlaylist FList;
     QHash<QString, qsizetype> FGroups;
-    QHash<QString, std::pair<qsizetype, qsizetype>> FChannels;
+    QHash<QString, std::pair<qsizetype, qsizetype>> FById;
+    QHash<QString, std::pair<qsizetype, qsizetype>> FByName;
 };
 
 // Rule: lines end at LF, CRLF or CR, and blanks around them do not count. The visitor
@@ -277,7 +279,12 @@ bool IsTextList(QStringView text) {
 
 // Rule: a stream's own playlist carries a target duration or variant streams.
 bool IsStreamPlaylist(QStringView text) {
-    return text.contains(u"#EXT-X-TARGETDURATION") || text.contains(u"#EXT-X-STREAM-INF");
+    for (qsizetype at = text.indexOf(u"#EXT-X-"); at >= 0; at = text.indexOf(u"#EXT-X-", at + 7)) {
+        const QStringView tag = text.sliced(at);
+        if (tag.startsWith(u"#EXT-X-TARGETDURATION") || tag.startsWith(u"#EXT-X-STREAM-INF"))
+            return true;
+    }
+    return false;
 }
 
 } // namespace
