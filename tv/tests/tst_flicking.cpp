@@ -133,7 +133,8 @@ void TFlickingTest::Settle() {
     FFrm->PlayChannel(0);
     FFrames = 0;
     QTRY_VERIFY_WITH_TIMEOUT(FFrames >= 25, 10000);
-    QTest::qWait(TStreamSession::IoTimeoutMs);
+    if (MemoryTells)
+        QTest::qWait(TStreamSession::IoTimeoutMs);
 }
 
 void TFlickingTest::threeHundredSwitchesLeaveNothingBehind() {
