@@ -131,9 +131,13 @@ void TMainFrm::StarSBClick() {
 }
 
 void TMainFrm::N4Click(QAction* item) {
+    PlayBuiltIn(item, int(BuiltInItems().indexOf(item)));
+}
+
+void TMainFrm::PlayBuiltIn(QAction* item, int position) {
     Play(item->text(), {{item->toolTip(), {}}});
     FSource = TSource::BuiltIn;
-    FPosition = int(BuiltInItems().indexOf(item));
+    FPosition = position;
 }
 
 void TMainFrm::PlayChannel(int position) {
@@ -141,10 +145,7 @@ void TMainFrm::PlayChannel(int position) {
     const TPlaylistChannel* channel = list ? ChannelAt(*list, position) : nullptr;
     if (!channel)
         return;
-    QList<TStreamAddress> addresses;
-    for (const TPlaylistAddress& address : channel->addresses)
-        addresses.append({address.url, {address.userAgent, address.referrer}});
-    Play(channel->name, addresses);
+    Play(channel->name, channel->addresses);
     FSource = TSource::Playlist;
     FPosition = position;
 }
@@ -182,7 +183,7 @@ void TMainFrm::StepChannel(int delta) {
     if (listed)
         PlayChannel(to);
     else
-        N4Click(items[to]);
+        PlayBuiltIn(items[to], to);
     // Full screen there is no caption to read the channel from.
     const QString name = listed ? ChannelAt(*list, to)->name : items[to]->text();
     if (WMP->IsFullScreen())

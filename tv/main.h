@@ -54,6 +54,7 @@ private:
     void CreateChannelMenu();
     void CreatePlaylistPart();
     void FormCreate();
+    void PlayBuiltIn(QAction* item, int position);
     void Play(const QString& caption, const QList<TStreamAddress>& addresses);
     // The built-in table's channel items that the menu shows, in its order.
     QList<QAction*> BuiltInItems() const;

@@ -16,11 +16,6 @@
 
 class TControlBar;
 
-// One of a channel's addresses, with what its server is to be asked with.
-struct TStreamAddress {
-    QString url;
-    TRequestHeaders headers;
-};
 class TPictureRenderer;
 
 // The media-player control: plays a network stream given by its address, shows the

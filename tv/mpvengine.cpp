@@ -156,8 +156,9 @@ int TMpvEngine::Load(const QString& address, const TRequestHeaders& headers) {
     const QByteArray referrer = headers.referrer.toUtf8();
     std::vector<char*> names;
     std::vector<mpv_node> values;
-    const QByteArray noHacks = IsHls(address) ? "no" : "";
-    const QByteArray hlsOptions = IsHls(address) ? HlsDemuxerOptions : "";
+    const bool hls = IsHls(address);
+    const QByteArray noHacks = hls ? "no" : "";
+    const QByteArray hlsOptions = hls ? HlsDemuxerOptions : "";
     for (const auto& [name, value] :
          {std::pair{"user-agent", &userAgent}, std::pair{"referrer", &referrer},
           std::pair{"demuxer-lavf-hacks", &noHacks}, std::pair{"demuxer-lavf-o", &hlsOptions}})

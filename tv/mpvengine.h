@@ -1,5 +1,6 @@
 #pragma once
 
+#include "tv/streamaddress.h"
 #include "tv/streamsession.h"
 
 #include <QObject>
@@ -13,12 +14,6 @@
 
 struct mpv_handle;
 struct mpv_event;
-
-// What a playlist may ask of the server for one address; empty means the engine's own.
-struct TRequestHeaders {
-    QString userAgent;
-    QString referrer;
-};
 
 // Thrown when the player refuses an address, or cannot start.
 class EMediaPlayerError : public std::runtime_error {

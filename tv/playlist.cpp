@@ -81,8 +81,7 @@ struct TEntry {
     QString tvgId;
     QString tvgName;
     QString group;
-    QString userAgent;
-    QString referrer;
+    TRequestHeaders headers;
 };
 
 // Collects the entries into channels and groups as the file gives them.
@@ -109,7 +108,7 @@ public:
         // Rule: the same tvg-id, or without one the same name, is one channel.
         auto& known = entry.tvgId.isEmpty() ? FByName : FById;
         const QString& key = entry.tvgId.isEmpty() ? name : entry.tvgId;
-        const TPlaylistAddress added{address, entry.userAgent, entry.referrer};
+        const TStreamAddress added{address, entry.headers};
         if (const auto found = known.constFind(key); found != known.cend()) {
             FList.groups[found->first].channels[found->second].addresses.append(added);
             return;
@@ -221,9 +220,9 @@ void ReadM3u(QStringView text, TCollector& collector) {
             // Rule: of the option lines only the user agent and the referrer are taken,
             // and only for the next address.
             else if (StartsWith(line, u"#EXTVLCOPT:http-user-agent="))
-                entry.userAgent = line.sliced(27).trimmed().toString();
+                entry.headers.userAgent = line.sliced(27).trimmed().toString();
             else if (StartsWith(line, u"#EXTVLCOPT:http-referrer="))
-                entry.referrer = line.sliced(25).trimmed().toString();
+                entry.headers.referrer = line.sliced(25).trimmed().toString();
             // Rule: any other comment or tag is left.
             return true;
         }
@@ -251,7 +250,7 @@ void ReadTextList(QStringView text, TCollector& collector) {
             return true;
         }
         // Rule: "name,address" is a channel, and "#" joins several addresses of it.
-        const TEntry entry{name.toString(), {}, {}, group, {}, {}};
+        const TEntry entry{name.toString(), {}, {}, group, {}};
         for (QStringView address : rest.tokenize(u'#', Qt::SkipEmptyParts))
             if (!address.trimmed().isEmpty())
                 collector.Add(entry, address.trimmed());
@@ -318,7 +317,7 @@ TPlaylist ReadPlaylist(QByteArrayView bytes, const QUrl& location) {
     if (IsStreamPlaylist(text)) {
         // Rule: a stream's own playlist is one channel, named after its file.
         const QString name = location.fileName().isEmpty() ? location.host() : location.fileName();
-        collector.Add({name, {}, {}, {}, {}, {}}, location.toString());
+        collector.Add({name, {}, {}, {}, {}}, location.toString());
     } else if (IsTextList(text)) {
         ReadTextList(text, collector);
     } else {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tv/streamaddress.h"
+
 #include <QByteArrayView>
 #include <QList>
 #include <QString>
@@ -10,16 +12,9 @@
 // M3U playlist, and the plain-text lists of "name,address" lines under "group,#genre#"
 // lines. Only network addresses become channels; everything else is counted and left.
 
-struct TPlaylistAddress {
-    QString url;
-    // What the list asks the server to be told for this address; empty when nothing.
-    QString userAgent;
-    QString referrer;
-};
-
 struct TPlaylistChannel {
     QString name;
-    QList<TPlaylistAddress> addresses; // never empty, in the order of the file
+    QList<TStreamAddress> addresses; // never empty, in the order of the file
 };
 
 struct TPlaylistGroup {

@@ -31,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         for (const TPlaylistChannel& channel : group.channels) {
             if (channel.addresses.isEmpty())
                 std::abort();
-            for (const TPlaylistAddress& address : channel.addresses)
+            for (const TStreamAddress& address : channel.addresses)
                 if (!IsChannelAddress(address.url) || !PlayerTakes(address.url))
                     std::abort();
         }

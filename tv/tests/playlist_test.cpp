@@ -14,10 +14,11 @@ std::string Describe(const TPlaylist& list) {
         QStringList channels;
         for (const TPlaylistChannel& channel : group.channels) {
             QString text = channel.name;
-            for (const TPlaylistAddress& a : channel.addresses)
+            for (const TStreamAddress& a : channel.addresses)
                 text += u" <"_s + a.url +
-                        (a.userAgent.isEmpty() ? u""_s : u" ua="_s + a.userAgent) +
-                        (a.referrer.isEmpty() ? u""_s : u" ref="_s + a.referrer) + u'>';
+                        (a.headers.userAgent.isEmpty() ? u""_s : u" ua="_s + a.headers.userAgent) +
+                        (a.headers.referrer.isEmpty() ? u""_s : u" ref="_s + a.headers.referrer) +
+                        u'>';
             channels << text;
         }
         out += group.name + u": "_s + channels.join(u"; "_s) + u'\n';

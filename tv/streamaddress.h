@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QString>
+
+// What a channel list may ask of the server for one address; empty means the engine's own.
+struct TRequestHeaders {
+    QString userAgent;
+    QString referrer;
+};
+
+// One of a channel's addresses, with what its server is to be asked with.
+struct TStreamAddress {
+    QString url;
+    TRequestHeaders headers;
+};
