@@ -4,7 +4,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QSlider>
-#include <QStyle>
 #include <QToolButton>
 
 using namespace Qt::Literals::StringLiterals;
@@ -34,44 +33,44 @@ TControlBar::TControlBar(QWidget* player) : QWidget(player) {
     layout->setContentsMargins(2, 2, 4, 2);
     layout->setSpacing(2);
 
-    FPlayBtn = AddButton(u"PlayBtn"_s, u"暂停"_s);
-    FStopBtn = AddButton(u"StopBtn"_s, u"停止"_s);
-    FMuteBtn = AddButton(u"MuteBtn"_s, u"静音"_s);
-    FMuteBtn->setCheckable(true);
-    FVolumeSld = new QSlider(Qt::Horizontal, this);
-    FVolumeSld->setObjectName(u"VolumeSld"_s);
-    FVolumeSld->setRange(0, 100);
-    FVolumeSld->setValue(100);
-    FVolumeSld->setFixedWidth(70);
-    FVolumeSld->setToolTip(u"音量"_s);
-    FVolumeSld->setAccessibleName(u"音量"_s);
-    layout->addWidget(FVolumeSld);
+    FPlayBtn = AddButton(u"PlayBtn"_s, QStyle::SP_MediaPause, u"暂停"_s);
+    connect(FPlayBtn, &QToolButton::clicked, this, &TControlBar::pauseClicked);
+    connect(AddButton(u"StopBtn"_s, QStyle::SP_MediaStop, u"停止"_s), &QToolButton::clicked, this,
+            &TControlBar::stopClicked);
+    QToolButton* mute = AddButton(u"MuteBtn"_s, QStyle::SP_MediaVolume, u"静音"_s);
+    mute->setCheckable(true);
+    connect(mute, &QToolButton::toggled, this, [this, mute](bool muted) {
+        SetLook(mute, muted ? QStyle::SP_MediaVolumeMuted : QStyle::SP_MediaVolume,
+                muted ? u"取消静音"_s : u"静音"_s);
+        emit muteToggled(muted);
+    });
+    auto* volume = new QSlider(Qt::Horizontal, this);
+    volume->setObjectName(u"VolumeSld"_s);
+    volume->setRange(0, 100);
+    volume->setValue(100);
+    volume->setFixedWidth(70);
+    volume->setToolTip(u"音量"_s);
+    volume->setAccessibleName(u"音量"_s);
+    layout->addWidget(volume);
+    connect(volume, &QSlider::valueChanged, this, &TControlBar::volumeMoved);
     FStatusLbl = new QLabel(this);
     FStatusLbl->setObjectName(u"StatusLbl"_s);
     FStatusLbl->setAccessibleName(u"播放状态"_s);
     layout->addWidget(FStatusLbl, 1);
-    FFullBtn = AddButton(u"FullScreenBtn"_s, u"全屏"_s);
-    SetLook(FPlayBtn, QStyle::SP_MediaPause, u"暂停"_s);
-    SetLook(FStopBtn, QStyle::SP_MediaStop, u"停止"_s);
-    SetLook(FMuteBtn, QStyle::SP_MediaVolume, u"静音"_s);
-    SetLook(FFullBtn, QStyle::SP_TitleBarMaxButton, u"全屏"_s);
-
-    connect(FPlayBtn, &QToolButton::clicked, this, &TControlBar::pauseClicked);
-    connect(FStopBtn, &QToolButton::clicked, this, &TControlBar::stopClicked);
-    connect(FMuteBtn, &QToolButton::toggled, this, &TControlBar::muteToggled);
-    connect(FVolumeSld, &QSlider::valueChanged, this, &TControlBar::volumeMoved);
+    FFullBtn = AddButton(u"FullScreenBtn"_s, QStyle::SP_TitleBarMaxButton, u"全屏"_s);
     connect(FFullBtn, &QToolButton::clicked, this, &TControlBar::fullScreenClicked);
     FPointerShown.setSingleShot(true);
     FPointerShown.setInterval(PointerShownMs);
     connect(&FPointerShown, &QTimer::timeout, this, &TControlBar::Refresh);
 }
 
-QToolButton* TControlBar::AddButton(const QString& name, const QString& text) {
+QToolButton* TControlBar::AddButton(const QString& name, QStyle::StandardPixmap icon,
+                                    const QString& text) {
     auto* button = new QToolButton(this);
     button->setObjectName(name);
     button->setAutoRaise(true);
     button->setFocusPolicy(Qt::StrongFocus);
-    button->setAccessibleName(text);
+    SetLook(button, icon, text);
     layout()->addWidget(button);
     return button;
 }
@@ -79,18 +78,6 @@ QToolButton* TControlBar::AddButton(const QString& name, const QString& text) {
 void TControlBar::ShowPaused(bool paused) {
     SetLook(FPlayBtn, paused ? QStyle::SP_MediaPlay : QStyle::SP_MediaPause,
             paused ? u"播放"_s : u"暂停"_s);
-}
-
-void TControlBar::ShowMuted(bool muted) {
-    const QSignalBlocker block(FMuteBtn);
-    FMuteBtn->setChecked(muted);
-    SetLook(FMuteBtn, muted ? QStyle::SP_MediaVolumeMuted : QStyle::SP_MediaVolume,
-            muted ? u"取消静音"_s : u"静音"_s);
-}
-
-void TControlBar::ShowVolume(int volume) {
-    const QSignalBlocker block(FVolumeSld);
-    FVolumeSld->setValue(volume);
 }
 
 void TControlBar::ShowStatus(const QString& text, bool playing) {
@@ -103,8 +90,7 @@ void TControlBar::SetFullScreen(bool fullScreen) {
     FFullScreen = fullScreen;
     if (fullScreen)
         FPointerShown.start();
-    FFullBtn->setToolTip(fullScreen ? u"退出全屏"_s : u"全屏"_s);
-    FFullBtn->setAccessibleName(FFullBtn->toolTip());
+    SetLook(FFullBtn, QStyle::SP_TitleBarMaxButton, fullScreen ? u"退出全屏"_s : u"全屏"_s);
     Refresh();
 }
 

@@ -1,16 +1,16 @@
 #pragma once
 
+#include <QStyle>
 #include <QTimer>
 #include <QWidget>
 
 class QLabel;
-class QSlider;
 class QToolButton;
 
 // The player's own controls and status line, along its bottom edge. Full screen the
 // picture takes the whole screen and the bar comes over it while the pointer moves or
 // rests on it, and whenever the status says more than that the channel plays. The bar
-// only shows what it is told and says what the user asked for.
+// shows what it is told and says what the user asked for.
 class TControlBar : public QWidget {
     Q_OBJECT
 public:
@@ -19,8 +19,6 @@ public:
     explicit TControlBar(QWidget* player);
 
     void ShowPaused(bool paused);
-    void ShowMuted(bool muted);
-    void ShowVolume(int volume);
     // The status line; playing says whether it says no more than that the channel plays.
     void ShowStatus(const QString& text, bool playing);
     void SetFullScreen(bool fullScreen);
@@ -35,17 +33,14 @@ signals:
     void fullScreenClicked();
 
 private:
-    QToolButton* AddButton(const QString& name, const QString& text);
+    QToolButton* AddButton(const QString& name, QStyle::StandardPixmap icon, const QString& text);
     void Refresh();
 
     QToolButton* FPlayBtn = nullptr;
-    QToolButton* FStopBtn = nullptr;
-    QToolButton* FMuteBtn = nullptr;
     QToolButton* FFullBtn = nullptr;
+    QLabel* FStatusLbl = nullptr;
     // Full screen: the pointer moved a moment ago, and the status says the channel plays.
     QTimer FPointerShown;
     bool FFullScreen = false;
     bool FPlaying = false;
-    QSlider* FVolumeSld = nullptr;
-    QLabel* FStatusLbl = nullptr;
 };

@@ -1,7 +1,6 @@
 #include "tv/mediaplayer.h"
 
 #include "tv/controlbar.h"
-#include "tv/picturerenderer.h"
 
 #include <QKeyEvent>
 #include <QUrl>
@@ -29,13 +28,7 @@ bool IsSingleAbsoluteAddress(const QString& text) {
 } // namespace
 
 TMediaPlayer::TAddressRedirect TMediaPlayer::SetAddressRedirect(TAddressRedirect redirect) {
-    TAddressRedirect previous = std::move(Redirect());
-    Redirect() = std::move(redirect);
-    return previous;
-}
-
-int TMediaPlayer::RenderContextsAlive() {
-    return TPictureRenderer::ContextsAlive();
+    return std::exchange(Redirect(), std::move(redirect));
 }
 
 TMediaPlayer::TMediaPlayer(QWidget* parent)
@@ -49,11 +42,26 @@ TMediaPlayer::TMediaPlayer(QWidget* parent)
     connect(FBar, &TControlBar::muteToggled, this, &TMediaPlayer::SetMuted);
     connect(FBar, &TControlBar::volumeMoved, this, &TMediaPlayer::SetVolume);
     connect(FBar, &TControlBar::fullScreenClicked, this, &TMediaPlayer::ToggleFullScreen);
-    ConnectEngine();
+    TMpvEngine* engine = FEngine.get();
+    connect(engine, &TMpvEngine::logLine, this,
+            [this](const QString& line) { FSession.OnLog(line); });
+    connect(engine, &TMpvEngine::loaded, this, [this] { FSession.OnLoaded(); });
+    connect(engine, &TMpvEngine::ended, this,
+            [this](TStreamEnd how) { Apply(FSession.OnEnd(how, FClock.elapsed())); });
+    connect(engine, &TMpvEngine::buffering, this,
+            [this](bool waiting, int percent) { FSession.OnBuffering(waiting, percent); });
+    connect(engine, &TMpvEngine::progressed, this,
+            [this] { FSession.OnProgress(FClock.elapsed()); });
+    connect(engine, &TMpvEngine::drained, this, &TMediaPlayer::ShowStatus);
     UseRenderer(false);
     FClock.start();
     FWatchdog.setInterval(TickMs);
-    connect(&FWatchdog, &QTimer::timeout, this, &TMediaPlayer::Tick);
+    connect(&FWatchdog, &QTimer::timeout, this, [this] {
+        if (!FSession.Watching())
+            return FWatchdog.stop();
+        Apply(FSession.OnTick(FClock.elapsed()));
+        ShowStatus();
+    });
     FRetry.setSingleShot(true);
     connect(&FRetry, &QTimer::timeout, this, [this] { Load(FRetryAddress); });
     ShowStatus();
@@ -65,28 +73,6 @@ TMediaPlayer::~TMediaPlayer() {
         delete FRenderer->Host();
 }
 
-void TMediaPlayer::ConnectEngine() {
-    TMpvEngine* engine = FEngine.get();
-    connect(engine, &TMpvEngine::logLine, this,
-            [this](const QString& text) { FSession.OnLog(text); });
-    connect(engine, &TMpvEngine::loaded, this, [this] { FSession.OnLoaded(); });
-    connect(engine, &TMpvEngine::ended, this,
-            [this](TStreamEnd how) { Apply(FSession.OnEnd(how, FClock.elapsed())); });
-    connect(engine, &TMpvEngine::buffering, this,
-            [this](bool waiting, int percent) { FSession.OnBuffering(waiting, percent); });
-    connect(engine, &TMpvEngine::progressed, this,
-            [this] { FSession.OnProgress(FClock.elapsed()); });
-    connect(engine, &TMpvEngine::videoSizeChanged, this, [this](QSize size) { FVideoSize = size; });
-    connect(engine, &TMpvEngine::pausedChanged, this, [this](bool paused) {
-        FPaused = paused;
-        FSession.SetPaused(paused, FClock.elapsed());
-        FBar->ShowPaused(paused);
-    });
-    connect(engine, &TMpvEngine::mutedChanged, FBar, &TControlBar::ShowMuted);
-    connect(engine, &TMpvEngine::volumeChanged, FBar, &TControlBar::ShowVolume);
-    connect(engine, &TMpvEngine::drained, this, &TMediaPlayer::ShowStatus);
-}
-
 void TMediaPlayer::UseRenderer(bool software) {
     TPictureRenderer::TEvents events{[this] { PictureShown(); }, [this] { RendererReady(); },
                                      [this] { FallBackToSoftware(); }};
@@ -95,6 +81,12 @@ void TMediaPlayer::UseRenderer(bool software) {
     FBar->raise();
     if (FRenderer->Ready())
         RendererReady();
+}
+
+void TMediaPlayer::PictureShown() {
+    FSession.OnProgress(FClock.elapsed());
+    ShowStatus();
+    emit frameRendered();
 }
 
 void TMediaPlayer::FallBackToSoftware() {
@@ -115,14 +107,6 @@ void TMediaPlayer::RendererReady() {
                                               : QString();
     if (!load.isEmpty())
         Load(load);
-}
-
-TRenderPath TMediaPlayer::RenderPath() const {
-    return FRenderer ? FRenderer->Path() : TRenderPath::Software;
-}
-
-void TMediaPlayer::setURL(const QString& url) {
-    PlayChannel({{url, {}}});
 }
 
 void TMediaPlayer::setURL(const QString& url, const TRequestHeaders& headers) {
@@ -153,9 +137,8 @@ void TMediaPlayer::Play(const TStreamAddress& address) {
             u"播放器拒绝了地址 %1：%2"_s.arg(address.url, TMpvEngine::ErrorText(rc)));
     }
     FUrl = address.url;
-    FVideoSize = QSize();
     if (FPaused)
-        FEngine->SetPaused(false);
+        SetPaused(false);
     FWatchdog.start();
     if (FRenderer)
         FRenderer->Clear();
@@ -192,28 +175,9 @@ void TMediaPlayer::Apply(const TStreamAction& action) {
         }
         FRetry.stop();
         FHeldLoad.clear();
-        FEngine->Stop();
+        FEngine->Command({"stop"});
         break;
     }
-}
-
-void TMediaPlayer::PictureShown() {
-    FSession.OnProgress(FClock.elapsed());
-    ShowStatus();
-    emit frameRendered();
-}
-
-QImage TMediaPlayer::Frame() const {
-    return FRenderer ? FRenderer->Frame() : QImage();
-}
-
-void TMediaPlayer::Tick() {
-    if (!FSession.Watching()) {
-        FWatchdog.stop();
-        return;
-    }
-    Apply(FSession.OnTick(FClock.elapsed()));
-    ShowStatus();
 }
 
 void TMediaPlayer::ShowStatus() {
@@ -229,11 +193,17 @@ void TMediaPlayer::ShowStatus() {
 
 void TMediaPlayer::TogglePause() {
     const TStreamStatus status = FSession.Status();
-    if ((status == TStreamStatus::Stopped || status == TStreamStatus::Failed) && !FUrl.isEmpty()) {
-        PlayChannel(FAddresses);
-        return;
-    }
-    FEngine->SetPaused(!FPaused);
+    if ((status == TStreamStatus::Stopped || status == TStreamStatus::Failed) && !FUrl.isEmpty())
+        return PlayChannel(FAddresses);
+    SetPaused(!FPaused);
+    ShowStatus();
+}
+
+void TMediaPlayer::SetPaused(bool paused) {
+    FPaused = paused;
+    FEngine->Set("pause", paused ? "yes" : "no");
+    FSession.SetPaused(paused, FClock.elapsed());
+    FBar->ShowPaused(paused);
 }
 
 void TMediaPlayer::Stop() {
@@ -242,16 +212,8 @@ void TMediaPlayer::Stop() {
     FRetry.stop();
     FHeldLoad.clear();
     FSession.Stop();
-    FEngine->Stop();
+    FEngine->Command({"stop"});
     ShowStatus();
-}
-
-void TMediaPlayer::SetMuted(bool muted) {
-    FEngine->SetMuted(muted);
-}
-
-void TMediaPlayer::SetVolume(int volume) {
-    FEngine->SetVolume(volume);
 }
 
 void TMediaPlayer::ToggleFullScreen() {
@@ -301,10 +263,6 @@ void TMediaPlayer::mouseDoubleClickEvent(QMouseEvent* event) {
     const QPoint at = event->position().toPoint();
     if (VideoRect().contains(at) && !(FBar->isVisible() && FBar->geometry().contains(at)))
         ToggleFullScreen();
-}
-
-void TMediaPlayer::ShowOnScreen(const QString& text) {
-    FEngine->ShowText(text, 2000);
 }
 
 void TMediaPlayer::keyPressEvent(QKeyEvent* event) {

@@ -2,12 +2,10 @@
 
 #include "tv/addressrotation.h"
 #include "tv/mpvengine.h"
-#include "tv/renderpath.h"
+#include "tv/picturerenderer.h"
 #include "tv/streamsession.h"
 
 #include <QElapsedTimer>
-#include <QImage>
-#include <QString>
 #include <QTimer>
 #include <QWidget>
 
@@ -15,8 +13,6 @@
 #include <memory>
 
 class TControlBar;
-
-class TPictureRenderer;
 
 // The media-player control: plays a network stream given by its address, shows the
 // picture within its own rectangle and its own controls and status line below it;
@@ -36,40 +32,36 @@ public:
     // Starts playing the address at once, replacing whatever played before. Throws
     // EMediaPlayerError for an address that is not one absolute address, or when the
     // engine refuses it; the address played before is then kept.
-    void setURL(const QString& url);
-    // The same, with the user agent and referrer that this one address is to be asked
-    // for with; they go with each load of it, reconnects included, and no further.
-    void setURL(const QString& url, const TRequestHeaders& headers);
+    void setURL(const QString& url, const TRequestHeaders& headers = {});
     // Plays a channel of one or more addresses, from the one that last played it in this
     // run; when one fails for good, after its reconnects, the next is tried, and the
     // channel fails when all have. Throws as setURL for the first address it tries.
     void PlayChannel(const QList<TStreamAddress>& addresses);
 
-    // The picture as shown in the picture rectangle, letterboxed, in device pixels;
-    // null before the first picture of the channel. It is drawn once more for this, so
-    // it is for tests and not for every picture.
-    QImage Frame() const;
+    // The picture as shown in the picture rectangle (see TPictureRenderer::Frame).
+    QImage Frame() const { return FRenderer ? FRenderer->Frame() : QImage(); }
     // The stream's own picture size, as libmpv displays it; empty before it is known.
-    QSize VideoSize() const { return FVideoSize; }
-    TRenderPath RenderPath() const;
+    QSize VideoSize() const { return FEngine->VideoSize(); }
+    TRenderPath RenderPath() const { return FRenderer ? FRenderer->Path() : TRenderPath::Software; }
     TStreamStatus Status() const { return FSession.Status(); }
     QString StatusText() const { return FShownStatus; }
 
     void TogglePause();
     void Stop();
-    void SetMuted(bool muted);
-    void SetVolume(int volume);
+    void SetMuted(bool muted) { FEngine->Set("mute", muted ? "yes" : "no"); }
+    void SetVolume(int volume) { FEngine->Set("volume", QByteArray::number(volume)); }
     void ToggleFullScreen();
     bool IsFullScreen() const { return FFullScreen; }
     // Shows a line over the picture for 2 s, drawn by libmpv with the picture.
-    void ShowOnScreen(const QString& text);
+    void ShowOnScreen(const QString& text) {
+        FEngine->Command({"show-text", text.toUtf8(), "2000"});
+    }
 
     // Lets the tests send every address to a loopback server of their own, so that no
     // test ever reaches a real host; URL still answers the address that was given.
     using TAddressRedirect = std::function<QString(const QString&)>;
     static TAddressRedirect SetAddressRedirect(TAddressRedirect redirect);
-    // How many of libmpv's render contexts are alive in the process, for the tests.
-    static int RenderContextsAlive();
+    static int RenderContextsAlive() { return TPictureRenderer::ContextsAlive(); }
 
 signals:
     void frameRendered();
@@ -84,15 +76,14 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    void ConnectEngine();
     void UseRenderer(bool software);
+    void PictureShown();
     void FallBackToSoftware();
     void RendererReady();
-    void PictureShown();
     void Play(const TStreamAddress& address);
     int Load(const QString& address);
     void Apply(const TStreamAction& action);
-    void Tick();
+    void SetPaused(bool paused);
     void ShowStatus();
     QRect VideoRect() const;
     void PlaceParts();
@@ -116,7 +107,6 @@ private:
     QString FLoaded;
     QString FHeldLoad;
 
-    QSize FVideoSize;
     bool FPaused = false;
     bool FFullScreen = false;
     QRect FEmbeddedGeometry;

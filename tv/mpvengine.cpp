@@ -16,16 +16,7 @@ using namespace Qt::Literals::StringLiterals;
 namespace {
 
 // Properties the engine watches; the number is the reply id of each observation.
-enum TWatched : std::uint64_t {
-    WatchWidth = 1,
-    WatchHeight,
-    WatchPausedForCache,
-    WatchBufferingPercent,
-    WatchPlaybackTime,
-    WatchPause,
-    WatchMute,
-    WatchVolume,
-};
+enum TWatched : std::uint64_t { WatchPausedForCache = 1, WatchBufferingPercent, WatchPlaybackTime };
 
 std::int64_t EntryIdOf(const mpv_node& result) {
     if (result.format != MPV_FORMAT_NODE_MAP)
@@ -125,14 +116,9 @@ TMpvEngine::TMpvEngine() {
         throw EMediaPlayerError(u"无法创建播放器"_s);
     SetOptions(FMpv);
     mpv_request_log_messages(FMpv, "warn");
-    mpv_observe_property(FMpv, WatchWidth, "dwidth", MPV_FORMAT_INT64);
-    mpv_observe_property(FMpv, WatchHeight, "dheight", MPV_FORMAT_INT64);
     mpv_observe_property(FMpv, WatchPausedForCache, "paused-for-cache", MPV_FORMAT_FLAG);
     mpv_observe_property(FMpv, WatchBufferingPercent, "cache-buffering-state", MPV_FORMAT_INT64);
     mpv_observe_property(FMpv, WatchPlaybackTime, "playback-time", MPV_FORMAT_DOUBLE);
-    mpv_observe_property(FMpv, WatchPause, "pause", MPV_FORMAT_FLAG);
-    mpv_observe_property(FMpv, WatchMute, "mute", MPV_FORMAT_FLAG);
-    mpv_observe_property(FMpv, WatchVolume, "volume", MPV_FORMAT_DOUBLE);
     mpv_set_wakeup_callback(FMpv, &TMpvEngine::OnWakeup, this);
 }
 
@@ -151,22 +137,21 @@ void TMpvEngine::OnWakeup(void* self) {
 int TMpvEngine::Load(const QString& address, const TRequestHeaders& headers) {
     // The headers go as typed per-file options, so that no text in them is ever read
     // as option syntax.
-    const QByteArray url = address.toUtf8();
-    const QByteArray userAgent = headers.userAgent.toUtf8();
-    const QByteArray referrer = headers.referrer.toUtf8();
+    const bool hls = IsHls(address);
+    const std::pair<const char*, QByteArray> wanted[] = {
+        {"user-agent", headers.userAgent.toUtf8()},
+        {"referrer", headers.referrer.toUtf8()},
+        {"demuxer-lavf-hacks", hls ? "no" : ""},
+        {"demuxer-lavf-o", hls ? HlsDemuxerOptions : QByteArray()}};
     std::vector<char*> names;
     std::vector<mpv_node> values;
-    const bool hls = IsHls(address);
-    const QByteArray noHacks = hls ? "no" : "";
-    const QByteArray hlsOptions = hls ? HlsDemuxerOptions : "";
-    for (const auto& [name, value] :
-         {std::pair{"user-agent", &userAgent}, std::pair{"referrer", &referrer},
-          std::pair{"demuxer-lavf-hacks", &noHacks}, std::pair{"demuxer-lavf-o", &hlsOptions}})
-        if (!value->isEmpty()) {
+    for (const auto& [name, value] : wanted)
+        if (!value.isEmpty()) {
             names.push_back(const_cast<char*>(name));
-            values.push_back(StringNode(value->constData()));
+            values.push_back(StringNode(value.constData()));
         }
     mpv_node_list options{int(values.size()), values.data(), names.data()};
+    const QByteArray url = address.toUtf8();
     mpv_node args[] = {
         StringNode("loadfile"), StringNode(url.constData()), StringNode("replace"), {}};
     args[3].format = MPV_FORMAT_NODE_MAP;
@@ -185,38 +170,25 @@ int TMpvEngine::Load(const QString& address, const TRequestHeaders& headers) {
     return rc;
 }
 
-void TMpvEngine::Stop() {
-    const char* args[] = {"stop", nullptr};
-    mpv_command_async(FMpv, 0, args);
+void TMpvEngine::Command(std::initializer_list<QByteArray> args) {
+    std::vector<const char*> argv;
+    for (const QByteArray& arg : args)
+        argv.push_back(arg.constData());
+    argv.push_back(nullptr);
+    mpv_command_async(FMpv, 0, argv.data());
 }
 
-void TMpvEngine::SetFlag(const char* name, bool value) {
-    int flag = value ? 1 : 0;
-    mpv_set_property_async(FMpv, 0, name, MPV_FORMAT_FLAG, &flag);
+void TMpvEngine::Set(const char* property, const QByteArray& value) {
+    const char* text = value.constData();
+    mpv_set_property_async(FMpv, 0, property, MPV_FORMAT_STRING, &text);
 }
 
-void TMpvEngine::SetPaused(bool paused) {
-    SetFlag("pause", paused);
-}
-
-void TMpvEngine::SetMuted(bool muted) {
-    SetFlag("mute", muted);
-}
-
-void TMpvEngine::SetVolume(int volume) {
-    double value = volume;
-    mpv_set_property_async(FMpv, 0, "volume", MPV_FORMAT_DOUBLE, &value);
-}
-
-void TMpvEngine::SetDecoding(const char* hwdec) {
-    mpv_set_property_string(FMpv, "hwdec", hwdec);
-}
-
-void TMpvEngine::ShowText(const QString& text, int ms) {
-    const QByteArray utf8 = text.toUtf8();
-    const QByteArray duration = QByteArray::number(ms);
-    const char* args[] = {"show-text", utf8.constData(), duration.constData(), nullptr};
-    mpv_command_async(FMpv, 0, args);
+QSize TMpvEngine::VideoSize() const {
+    std::int64_t width = 0;
+    std::int64_t height = 0;
+    mpv_get_property(FMpv, "dwidth", MPV_FORMAT_INT64, &width);
+    mpv_get_property(FMpv, "dheight", MPV_FORMAT_INT64, &height);
+    return QSize(int(width), int(height));
 }
 
 QString TMpvEngine::ErrorText(int error) {
@@ -281,40 +253,14 @@ void TMpvEngine::HandleEvent(const mpv_event& event) {
 void TMpvEngine::HandlePropertyChange(const mpv_event& event) {
     const auto* property = static_cast<mpv_event_property*>(event.data);
     const bool present = property->format != MPV_FORMAT_NONE;
-    auto asInt = [&] { return present ? *static_cast<std::int64_t*>(property->data) : 0; };
-    auto asFlag = [&] { return present && *static_cast<int*>(property->data) != 0; };
-    switch (event.reply_userdata) {
-    case WatchWidth:
-        FVideoSize.setWidth(int(asInt()));
-        emit videoSizeChanged(FVideoSize);
-        break;
-    case WatchHeight:
-        FVideoSize.setHeight(int(asInt()));
-        emit videoSizeChanged(FVideoSize);
-        break;
-    case WatchPausedForCache:
-        FWaiting = asFlag();
-        emit buffering(FWaiting, FBufferingPercent);
-        break;
-    case WatchBufferingPercent:
-        FBufferingPercent = int(asInt());
-        emit buffering(FWaiting, FBufferingPercent);
-        break;
-    case WatchPlaybackTime:
+    if (event.reply_userdata == WatchPlaybackTime) {
         if (present)
             emit progressed();
-        break;
-    case WatchPause:
-        emit pausedChanged(asFlag());
-        break;
-    case WatchMute:
-        emit mutedChanged(asFlag());
-        break;
-    case WatchVolume:
-        if (present)
-            emit volumeChanged(qRound(*static_cast<double*>(property->data)));
-        break;
-    default:
-        break;
+        return;
     }
+    if (event.reply_userdata == WatchPausedForCache)
+        FWaiting = present && *static_cast<int*>(property->data) != 0;
+    else
+        FBufferingPercent = present ? int(*static_cast<std::int64_t*>(property->data)) : 0;
+    emit buffering(FWaiting, FBufferingPercent);
 }

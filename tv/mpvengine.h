@@ -5,10 +5,10 @@
 
 #include <QObject>
 #include <QSize>
-#include <QString>
 
 #include <atomic>
 #include <cstdint>
+#include <initializer_list>
 #include <optional>
 #include <stdexcept>
 
@@ -25,7 +25,7 @@ public:
 // properties it watches, its event loop and the order of its teardown. libmpv calls
 // back from its own threads; that callback only posts a call to this object's thread,
 // which then takes every waiting event, and every command is asynchronous, so the
-// window never waits on the network. What happened reaches the player as signals.
+// window never waits on the network.
 class TMpvEngine : public QObject {
     Q_OBJECT
 public:
@@ -35,17 +35,14 @@ public:
     ~TMpvEngine() override;
 
     mpv_handle* Handle() const { return FMpv; }
-
     // Opens the address in place of what played; the answer is libmpv's error code.
     int Load(const QString& address, const TRequestHeaders& headers);
-    void Stop();
-    void SetPaused(bool paused);
-    void SetMuted(bool muted);
-    void SetVolume(int volume);
-    // Hardware decoding, as libmpv's hwdec option.
-    void SetDecoding(const char* hwdec);
-    // A line over the picture for ms milliseconds, drawn by libmpv.
-    void ShowText(const QString& text, int ms);
+    // One of libmpv's commands ("stop", "show-text"...), or one of its properties set.
+    void Command(std::initializer_list<QByteArray> args);
+    void Set(const char* property, const QByteArray& value);
+    // The stream's picture size as displayed, empty before it is known; it asks libmpv
+    // and waits for the answer, so it is for tests.
+    QSize VideoSize() const;
     static QString ErrorText(int error);
 
 signals:
@@ -57,10 +54,6 @@ signals:
     // Playback waits for the cache to fill; percent says how far it is.
     void buffering(bool waiting, int percent);
     void progressed();
-    void videoSizeChanged(QSize size);
-    void pausedChanged(bool paused);
-    void mutedChanged(bool muted);
-    void volumeChanged(int volume);
     // Sent after each batch of events, once the signals above have gone out.
     void drained();
 
@@ -69,7 +62,6 @@ private:
     void DrainEvents();
     void HandleEvent(const mpv_event& event);
     void HandlePropertyChange(const mpv_event& event);
-    void SetFlag(const char* name, bool value);
 
     mpv_handle* FMpv = nullptr;
     std::atomic_bool FDrainPosted{false};
@@ -79,7 +71,6 @@ private:
     std::int64_t FEntryId = -1;
     bool FEntryStarted = false;
     std::optional<TStreamEnd> FPendingEnd;
-    QSize FVideoSize;
     bool FWaiting = false;
     int FBufferingPercent = 0;
 };

@@ -6,15 +6,25 @@
 #include <QOpenGLContext>
 #include <QOpenGLFunctions>
 #include <QOpenGLWindow>
+#include <QWidget>
 
 #include <mpv/render_gl.h>
 
+#include <cstdio>
 #include <utility>
 #include <vector>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
+
+void SayOpenGLIsNotUsed(const char* reason) {
+    static bool said = false;
+    if (!std::exchange(said, true))
+        std::fprintf(stderr,
+                     "viewdial: the player cannot draw through OpenGL (%s); it draws in software\n",
+                     reason);
+}
 
 void* GLProcAddress(void* context, const char* name) {
     return reinterpret_cast<void*>(static_cast<QOpenGLContext*>(context)->getProcAddress(name));
@@ -28,10 +38,9 @@ void* GLProcAddress(void* context, const char* name) {
 class TOpenGLRenderer : public QOpenGLWindow, public TPictureRenderer {
 public:
     TOpenGLRenderer(TMpvEngine& engine, QWidget* player, TEvents events)
-        : TPictureRenderer(engine, player, std::move(events)) {
-        Embed(this, this);
+        : TPictureRenderer(engine, player, std::move(events), this) {
         // libmpv falls back to software decoding by itself where no safe decoder is found.
-        engine.SetDecoding("auto-safe");
+        engine.Set("hwdec", "auto-safe");
     }
     ~TOpenGLRenderer() override { FreeRender(); }
 
@@ -116,6 +125,12 @@ protected:
     }
 
 private:
+    void GiveUp(const char* reason) {
+        SayOpenGLIsNotUsed(reason);
+        // Not from within the window's own set-up: the fallback deletes the window.
+        QMetaObject::invokeMethod(FPlayer, FEvents.cannotDraw, Qt::QueuedConnection);
+    }
+
     void FreeRender() {
         if (!Ready())
             return;
@@ -130,8 +145,12 @@ private:
     bool FNewPicture = false;
 };
 
-} // namespace
+struct TOpenGLProbe {
+    bool contextMade = false;
+    QString renderer;
+};
 
+// Whether an OpenGL context can be made on this display, and its renderer's name.
 TOpenGLProbe ProbeOpenGL() {
     // These platforms show nothing, so there is nothing for a GPU to draw on.
     const QString platform = QGuiApplication::platformName();
@@ -152,7 +171,17 @@ TOpenGLProbe ProbeOpenGL() {
     return probe;
 }
 
+} // namespace
+
 TPictureRenderer* MakeOpenGLRenderer(TMpvEngine& engine, QWidget* player,
-                                     TPictureRenderer::TEvents events) {
-    return new TOpenGLRenderer(engine, player, std::move(events));
+                                     const TPictureRenderer::TEvents& events) {
+    const QString forced = qEnvironmentVariable(RenderPathVariable);
+    if (ChooseRenderPath(forced, true, QString()).path == TRenderPath::Software)
+        return nullptr; // forced: no need to look at the display
+    static const TOpenGLProbe probe = ProbeOpenGL();
+    const TRenderChoice choice = ChooseRenderPath(forced, probe.contextMade, probe.renderer);
+    if (choice.refused)
+        SayOpenGLIsNotUsed("no OpenGL context can be made on this display");
+    return choice.path == TRenderPath::OpenGL ? new TOpenGLRenderer(engine, player, events)
+                                              : nullptr;
 }

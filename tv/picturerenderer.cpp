@@ -9,7 +9,6 @@
 
 #include <mpv/render.h>
 
-#include <cstdio>
 #include <utility>
 
 using namespace Qt::Literals::StringLiterals;
@@ -18,28 +17,13 @@ namespace {
 
 int RenderContexts = 0;
 
-void SayOpenGLIsNotUsed(const char* reason) {
-    static bool said = false;
-    if (!std::exchange(said, true))
-        std::fprintf(stderr,
-                     "viewdial: the player cannot draw through OpenGL (%s); it draws in software\n",
-                     reason);
-}
-
 } // namespace
 
 TPictureRenderer* TPictureRenderer::Make(TMpvEngine& engine, QWidget* player, TEvents events,
                                          bool software) {
-    const QString forced = qEnvironmentVariable(RenderPathVariable);
-    TRenderChoice choice = ChooseRenderPath(forced, true, QString());
-    if (!software && choice.path != TRenderPath::Software) { // not forced: ask the display
-        static const TOpenGLProbe probe = ProbeOpenGL();
-        choice = ChooseRenderPath(forced, probe.contextMade, probe.renderer);
-        if (choice.refused)
-            SayOpenGLIsNotUsed("no OpenGL context can be made on this display");
-        if (choice.path == TRenderPath::OpenGL)
-            return MakeOpenGLRenderer(engine, player, std::move(events));
-    }
+    if (TPictureRenderer* renderer =
+            software ? nullptr : MakeOpenGLRenderer(engine, player, events))
+        return renderer;
     TPictureRenderer* renderer = MakeSoftwareRenderer(engine, player, std::move(events));
     if (!renderer->Ready()) {
         delete renderer->Host();
@@ -52,15 +36,11 @@ int TPictureRenderer::ContextsAlive() {
     return RenderContexts;
 }
 
-TPictureRenderer::TPictureRenderer(TMpvEngine& engine, QWidget* player, TEvents events)
-    : FEngine(engine), FEvents(std::move(events)), FPlayer(player) {}
-
-TPictureRenderer::~TPictureRenderer() = default;
-
-void TPictureRenderer::Embed(QObject* self, QWindow* window) {
-    FSelf = self;
-    window->setObjectName(u"PictureView"_s);
-    FHost = QWidget::createWindowContainer(window, FPlayer);
+TPictureRenderer::TPictureRenderer(TMpvEngine& engine, QWidget* player, TEvents events,
+                                   QWindow* self)
+    : FEngine(engine), FEvents(std::move(events)), FPlayer(player), FSelf(self),
+      FHost(QWidget::createWindowContainer(self, player)) {
+    self->setObjectName(u"PictureView"_s);
     FHost->setObjectName(u"PictureHost"_s);
     FHost->setFocusPolicy(Qt::NoFocus);
 }
@@ -95,12 +75,6 @@ void TPictureRenderer::OnUpdate(void* self) {
                 renderer->Updated();
         },
         Qt::QueuedConnection);
-}
-
-void TPictureRenderer::GiveUp(const char* reason) {
-    SayOpenGLIsNotUsed(reason);
-    // Not from within the window's own set-up: the fallback deletes the window.
-    QMetaObject::invokeMethod(FPlayer, FEvents.cannotDraw, Qt::QueuedConnection);
 }
 
 bool TPictureRenderer::Forward(QEvent* event) {

@@ -3,7 +3,6 @@
 #include "tv/renderpath.h"
 
 #include <QImage>
-#include <QString>
 
 #include <atomic>
 #include <functional>
@@ -11,6 +10,7 @@
 class QEvent;
 class QObject;
 class QWidget;
+class QWindow;
 class TMpvEngine;
 struct mpv_render_context;
 struct mpv_render_param;
@@ -37,7 +37,7 @@ public:
     // How many of libmpv's render contexts are alive in the process, for the tests.
     static int ContextsAlive();
 
-    virtual ~TPictureRenderer();
+    virtual ~TPictureRenderer() = default;
     virtual TRenderPath Path() const = 0;
     // A new channel: black until its first picture.
     virtual void Clear() = 0;
@@ -49,40 +49,32 @@ public:
     QWidget* Host() const { return FHost; }
 
 protected:
-    TPictureRenderer(TMpvEngine& engine, QWidget* player, TEvents events);
-    // Puts the picture's window (the renderer itself) into the player.
-    void Embed(QObject* self, class QWindow* window);
+    // Puts the renderer, the picture's window, into the player.
+    TPictureRenderer(TMpvEngine& engine, QWidget* player, TEvents events, QWindow* self);
     bool CreateContext(mpv_render_param* params);
     void FreeContext();
     mpv_render_context* Context() const { return FRender; }
     // libmpv has something new to show; called on the window's thread.
     virtual void Updated() = 0;
-    void GiveUp(const char* reason);
     // The pointer and the keys are the player's, whichever of its parts they reach;
     // the picture lies at the player's origin, so positions need no mapping.
     bool Forward(QEvent* event);
 
     TMpvEngine& FEngine;
     TEvents FEvents;
+    QWidget* FPlayer;
 
 private:
     static void OnUpdate(void* self);
 
-    QWidget* FPlayer;
-    QWidget* FHost = nullptr;
-    QObject* FSelf = nullptr;
+    QWindow* FSelf;
+    QWidget* FHost;
     mpv_render_context* FRender = nullptr;
     std::atomic_bool FUpdatePosted{false};
 };
 
-// The two paths, each in a file of its own.
-struct TOpenGLProbe {
-    bool contextMade = false;
-    QString renderer;
-};
-// Whether an OpenGL context can be made on this display, and its renderer's name.
-TOpenGLProbe ProbeOpenGL();
+// The two paths, each in a file of its own; null where the OpenGL path is not to be used.
 TPictureRenderer* MakeOpenGLRenderer(TMpvEngine& engine, QWidget* player,
-                                     TPictureRenderer::TEvents events);
+                                     const TPictureRenderer::TEvents& events);
 TPictureRenderer* MakeSoftwareRenderer(TMpvEngine& engine, QWidget* player,
                                        TPictureRenderer::TEvents events);

@@ -53,9 +53,8 @@ QImage* Suited(QPaintDevice* device) {
 class TSoftwareRenderer : public QWindow, public TPictureRenderer {
 public:
     TSoftwareRenderer(TMpvEngine& engine, QWidget* player, TEvents events)
-        : TPictureRenderer(engine, player, std::move(events)), FStore(this) {
-        Embed(this, this);
-        engine.SetDecoding("no");
+        : TPictureRenderer(engine, player, std::move(events), this), FStore(this) {
+        engine.Set("hwdec", "no");
         char apiType[] = MPV_RENDER_API_TYPE_SW;
         mpv_render_param params[] = {{MPV_RENDER_PARAM_API_TYPE, apiType},
                                      {MPV_RENDER_PARAM_INVALID, nullptr}};
