@@ -19,7 +19,6 @@ public:
     int Failed();
     // The address being tried shows the channel.
     void Played();
-    int Current() const { return FCurrent; }
 
     // The session's status line, with what it says about the addresses.
     QString StatusText(TStreamStatus status, const QString& sessionText) const;

@@ -3,7 +3,6 @@
 #include "tv/controlbar.h"
 
 #include <QKeyEvent>
-#include <QUrl>
 
 #include <utility>
 
@@ -16,13 +15,6 @@ constexpr int TickMs = 250;
 TMediaPlayer::TAddressRedirect& Redirect() {
     static TMediaPlayer::TAddressRedirect redirect;
     return redirect;
-}
-
-bool IsSingleAbsoluteAddress(const QString& text) {
-    if (text.trimmed() != text || text.isEmpty())
-        return false;
-    const QUrl url(text, QUrl::StrictMode);
-    return url.isValid() && !url.scheme().isEmpty() && !url.host().isEmpty();
 }
 
 } // namespace

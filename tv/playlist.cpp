@@ -300,9 +300,7 @@ bool IsChannelAddress(QStringView address) {
         return false;
     if (IsPlainAddress(address, scheme.size() + 1))
         return true;
-    // The player takes one absolute address with a host and nothing else.
-    const QUrl url(address.toString(), QUrl::StrictMode);
-    return url.isValid() && !url.host().isEmpty();
+    return IsSingleAbsoluteAddress(address.toString());
 }
 
 TPlaylist ReadPlaylist(QByteArrayView bytes, const QUrl& location) {

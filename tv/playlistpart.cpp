@@ -92,11 +92,8 @@ void TPlaylistPart::Loaded(const QString& location, const TPlaylist& list) {
     FMenu->SetPlaylist(&FList);
     if (FSearchFrm)
         FSearchFrm->SetPlaylist(&FList);
-    qsizetype channels = 0;
-    for (const TPlaylistGroup& group : FList.groups)
-        channels += group.channels.size();
     const QLocale numbers(QLocale::Chinese, QLocale::China);
-    FListStatus = u"已读入 %1 个频道"_s.arg(numbers.toString(channels));
+    FListStatus = u"已读入 %1 个频道"_s.arg(numbers.toString(ChannelCount(FList)));
     if (FList.skipped > 0)
         FListStatus += u"，略过 %1 个不支持的地址"_s.arg(numbers.toString(FList.skipped));
     ShowStatus(FListStatus);

@@ -13,3 +13,6 @@ struct TStreamAddress {
     QString url;
     TRequestHeaders headers;
 };
+
+// The player takes one absolute address with a scheme and a host, and nothing else.
+bool IsSingleAbsoluteAddress(const QString& text);
