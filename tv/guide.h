@@ -1,0 +1,45 @@
+#pragma once
+
+#include "tv/playlist.h"
+
+#include <QByteArrayView>
+#include <QDateTime>
+#include <QHash>
+#include <QList>
+#include <QString>
+
+#include <memory>
+#include <stdexcept>
+
+// The programme guide (XMLTV) of a channel list: what each of the list's channels
+// shows, read from a guide that names channels by ids and display names.
+
+struct TProgramme {
+    QDateTime start, stop; // in UTC
+    int zoneOffset = 0;    // seconds east of UTC, as the guide wrote the start
+    QString title, description;
+};
+
+// A guide that cannot be read; what() is the message for the user.
+class EGuideError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+class TGuide {
+public:
+    // The guide channel of the list's channel at position (ChannelAt order); empty if none.
+    QString MatchedId(int position) const;
+    // Sorted by start, tvg-shift applied.
+    QList<TProgramme> Schedule(int position) const;
+    // Null if nothing is on.
+    const TProgramme* OnAir(int position, const QDateTime& when) const;
+
+private:
+    friend class TGuideReader;
+    QHash<int, QString> FMatched;
+    QHash<int, QList<TProgramme>> FSchedules;
+};
+
+// XMLTV, plain or gzip; throws EGuideError.
+TGuide ReadGuide(QByteArrayView bytes, const TPlaylist& list, const QDateTime& now);
