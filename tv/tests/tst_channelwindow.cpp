@@ -31,11 +31,12 @@ Make(const QList<std::pair<QString, QList<std::pair<QString, QString>>>>& groups
     auto list = std::make_shared<TPlaylist>();
     for (const auto& [name, channels] : groups) {
         TPlaylistGroup& group = list->groups.emplace_back(TPlaylistGroup{name, {}});
-        for (const auto& [channel, id] : channels)
+        for (const auto& [channel, id] : channels) {
             TPlaylistChannel& made = group.channels.emplace_back();
-        made.name = channel;
-        made.addresses = {{u"http://tv.example.com/"_s + channel, {}}};
-        made.tvgId = id;
+            made.name = channel;
+            made.addresses = {{u"http://tv.example.com/"_s + channel, {}}};
+            made.tvgId = id;
+        }
     }
     return list;
 }
