@@ -1,6 +1,5 @@
 #include "tv/channelrows.h"
 
-#include "tv/scheduleday.h"
 
 TChannelRows::TChannelRows(const TChannelCatalog& catalog, QObject* parent)
     : QAbstractListModel(parent), FCatalog(catalog), FNow(QDateTime::currentDateTimeUtc()) {}
@@ -8,6 +7,7 @@ TChannelRows::TChannelRows(const TChannelCatalog& catalog, QObject* parent)
 void TChannelRows::SetRows(std::vector<TChannelPlace> rows) {
     beginResetModel();
     FRows = std::move(rows);
+    FNowNext.assign(FRows.size(), std::nullopt);
     endResetModel();
 }
 
@@ -40,8 +40,16 @@ void TChannelRows::Refresh(int row) {
 }
 
 void TChannelRows::ChangedAll(const QList<int>& roles) {
+    FNowNext.assign(FRows.size(), std::nullopt);
     if (!FRows.empty())
         emit dataChanged(index(0), index(int(FRows.size()) - 1), roles);
+}
+
+const TNowNext& TChannelRows::NowNextOf(int row) const {
+    std::optional<TNowNext>& kept = FNowNext[size_t(row)];
+    if (!kept)
+        kept = NowNext(Schedule(FRows[size_t(row)]), FNow);
+    return *kept;
 }
 
 int TChannelRows::RowOf(const TChannelPlace& channel) const {
@@ -69,11 +77,11 @@ QVariant TChannelRows::data(const QModelIndex& index, int role) const {
     case LogoRole:
         return channel->logo;
     case NowRole:
-        return NowNext(Schedule(ref), FNow).now;
+        return NowNextOf(index.row()).now;
     case ProgressRole:
-        return NowNext(Schedule(ref), FNow).progress;
+        return NowNextOf(index.row()).progress;
     case NextRole:
-        return NowNext(Schedule(ref), FNow).next;
+        return NowNextOf(index.row()).next;
     case FavouriteRole:
         return FCatalog.IsFavourite(ref);
     case PlayingRole:

@@ -2,6 +2,7 @@
 
 #include "tv/channelcatalog.h"
 #include "tv/guide.h"
+#include "tv/scheduleday.h"
 
 #include <QAbstractListModel>
 #include <QDateTime>
@@ -51,10 +52,13 @@ public:
 
 private:
     void ChangedAll(const QList<int>& roles);
+    const TNowNext& NowNextOf(int row) const;
 
     const TChannelCatalog& FCatalog;
     std::vector<TChannelPlace> FRows;
     TSchedules FSchedules;
     std::optional<TChannelPlace> FPlaying;
     QDateTime FNow;
+    // What is on per row, worked out as the row is first painted.
+    mutable std::vector<std::optional<TNowNext>> FNowNext;
 };

@@ -65,6 +65,7 @@ TChannelListFrm::TChannelListFrm(TChannelCatalog& catalog, TLogoCache& logos, QW
     ChannelLst->setEditTriggers(QAbstractItemView::NoEditTriggers);
     // All rows are one height, so the view need not measure ten thousand of them.
     ChannelLst->setUniformItemSizes(true);
+    ChannelLst->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     ChannelLst->setContextMenuPolicy(Qt::CustomContextMenu);
     auto* delegate = new TChannelDelegate(FLogos, ChannelLst);
     ChannelLst->setItemDelegate(delegate);
@@ -258,7 +259,7 @@ void TChannelListFrm::ShowSchedule() {
     DayCmb->clear();
     const QModelIndex current = ChannelLst->currentIndex();
     if (current.isValid()) {
-        const QDate today = FRows->Now().toLocalTime().date();
+        const QDate today = Local(FRows->Now()).date();
         const QLocale chinese(QLocale::Chinese, QLocale::China);
         for (const QDate& day : ScheduleDays(FRows->Schedule(FRows->Ref(current.row()))))
             DayCmb->addItem(day == today ? u"今天"_s : chinese.toString(day, u"M月d日 ddd"_s), day);

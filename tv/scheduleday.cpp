@@ -1,5 +1,7 @@
 #include "tv/scheduleday.h"
 
+#include <QTimeZone>
+
 #include <algorithm>
 
 using namespace Qt::Literals::StringLiterals;
@@ -7,7 +9,7 @@ using namespace Qt::Literals::StringLiterals;
 namespace {
 
 QString Clock(const QDateTime& when) {
-    return when.toLocalTime().toString(u"HH:mm"_s);
+    return Local(when).toString(u"HH:mm"_s);
 }
 
 // Rule: a channel is replayable where its list names an archive, as far back as the
@@ -19,10 +21,15 @@ bool InArchive(const TProgramme& programme, const QDateTime& now, const TCatchup
 
 } // namespace
 
+QDateTime Local(const QDateTime& when) {
+    static const QTimeZone zone = QTimeZone::systemTimeZone();
+    return when.toTimeZone(zone);
+}
+
 QList<QDate> ScheduleDays(const QList<TProgramme>& schedule) {
     QList<QDate> days;
     for (const TProgramme& programme : schedule)
-        if (const QDate day = programme.start.toLocalTime().date();
+        if (const QDate day = Local(programme.start).date();
             days.value(days.size() - 1) != day)
             days.append(day);
     return days;
@@ -34,7 +41,7 @@ QList<TScheduleEntry> ScheduleOfDay(const QList<TProgramme>& schedule, QDate day
     QList<TScheduleEntry> entries;
     for (int i = 0; i < schedule.size(); ++i) {
         const TProgramme& programme = schedule[i];
-        if (programme.start.toLocalTime().date() != day)
+        if (Local(programme.start).date() != day)
             continue;
         TScheduleEntry entry{Clock(programme.start) + u"  "_s + programme.title, Coming, i};
         if (programme.stop <= now)

@@ -20,6 +20,10 @@ struct TScheduleEntry {
 // A channel's archive reaches this far back where its list does not say.
 inline constexpr int DefaultCatchupDays = 7;
 
+// The system's time zone, read once: the C library's own conversion looks at the zone's
+// file again on every call.
+QDateTime Local(const QDateTime& when);
+
 // The days the schedule covers, in the system's time zone, in order.
 QList<QDate> ScheduleDays(const QList<TProgramme>& schedule);
 QList<TScheduleEntry> ScheduleOfDay(const QList<TProgramme>& schedule, QDate day,
