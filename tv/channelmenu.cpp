@@ -1,6 +1,6 @@
-#include "tv/playlistmenu.h"
+#include "tv/channelmenu.h"
 
-#include "tv/playlist.h"
+#include "tv/channeltable.h"
 
 #include <QAction>
 #include <QMenu>
@@ -16,92 +16,76 @@ QString MenuText(QString name) {
 
 } // namespace
 
-TPlaylistMenu::TPlaylistMenu(QMenu* menu) : QObject(menu), FMenu(menu) {
-    FSeparator = new QAction(FMenu);
-    FSeparator->setSeparator(true);
-    FCommandsSeparator = new QAction(FMenu);
-    FCommandsSeparator->setSeparator(true);
-    FSearch = Command(u"PlaylistSearch"_s, u"查找频道…"_s, &TPlaylistMenu::searchChosen);
+TChannelMenu::TChannelMenu(QMenu* menu, const TChannelSource& builtIn)
+    : QObject(menu), FMenu(menu) {
+    int position = 0;
+    for (const TChannelCategory& category : ChannelTable()) {
+        QMenu* sub = FMenu->addMenu(category.caption.toString());
+        sub->setObjectName(category.name.toString());
+        sub->menuAction()->setObjectName(category.name.toString());
+        for (const TChannel& channel : category.channels) {
+            QAction* item = Item(sub, channel.caption.toString(), channel.address.toString(),
+                                 {builtIn, position++});
+            item->setObjectName(channel.name.toString());
+            item->setVisible(channel.shown);
+        }
+    }
+    FMenu->addSeparator();
+    FCommandsSeparator = FMenu->addSeparator();
+    FSearch = Command(u"PlaylistSearch"_s, u"查找频道…"_s, &TChannelMenu::searchChosen);
     FSearch->setShortcut(SearchKey);
-    FOpen = Command(u"PlaylistOpen"_s, u"打开频道列表…"_s, &TPlaylistMenu::openChosen);
-    FRemove = Command(u"PlaylistRemove"_s, u"移除频道列表"_s, &TPlaylistMenu::removeChosen);
-    connect(FMenu, &QMenu::aboutToShow, this, &TPlaylistMenu::Attach);
-    // Later, so that an item chosen from the part is still in the menu as it fires.
-    connect(FMenu, &QMenu::aboutToHide, this, &TPlaylistMenu::Detach, Qt::QueuedConnection);
+    Command(u"PlaylistOpen"_s, u"打开频道列表…"_s, &TChannelMenu::openChosen);
+    FRemove = Command(u"PlaylistRemove"_s, u"移除频道列表"_s, &TChannelMenu::removeChosen);
+    SetPlaylist(nullptr);
 }
 
-QAction* TPlaylistMenu::Command(const QString& name, const QString& text,
-                                void (TPlaylistMenu::*chosen)()) {
-    auto* action = new QAction(text, FMenu);
+QAction* TChannelMenu::Command(const QString& name, const QString& text,
+                               void (TChannelMenu::*chosen)()) {
+    QAction* action = FMenu->addAction(text);
     action->setObjectName(name);
     connect(action, &QAction::triggered, this, chosen, Qt::QueuedConnection);
     return action;
 }
 
-void TPlaylistMenu::SetPlaylist(const TPlaylist* list) {
-    const bool attached = FAttached;
-    Remove();
+void TChannelMenu::SetPlaylist(const std::shared_ptr<const TPlaylist>& list) {
     // A group may be on screen while a list arrives from the network.
-    for (QMenu* group : std::exchange(FGroups, {}))
+    for (QMenu* group : std::exchange(FGroups, {})) {
+        FMenu->removeAction(group->menuAction());
         group->deleteLater();
+    }
     FList = list;
-    for (qsizetype i = 0; FList && i < FList->groups.size(); ++i) {
+    for (int i = 0, first = 0; FList && i < FList->groups.size(); ++i) {
         auto* group = new QMenu(MenuText(FList->groups[i].name), FMenu);
-        connect(group, &QMenu::aboutToShow, this, [this, group, i] {
+        connect(group, &QMenu::aboutToShow, this, [this, group, i, first] {
             if (FGroups.value(i) == group)
-                Fill(int(i));
+                Fill(i, first);
         });
+        FMenu->insertAction(FCommandsSeparator, group->menuAction());
         FGroups.append(group);
+        first += int(FList->groups[i].channels.size());
     }
-    if (attached)
-        Attach();
+    for (QAction* command : {FCommandsSeparator, FSearch, FRemove})
+        command->setVisible(FList != nullptr);
 }
 
-QList<QAction*> TPlaylistMenu::Part() const {
-    QList<QAction*> part{FSeparator};
-    if (FList) {
-        for (QMenu* group : FGroups)
-            part.append(group->menuAction());
-        part << FCommandsSeparator << FSearch;
-    }
-    part << FOpen;
-    if (FList)
-        part << FRemove;
-    return part;
-}
-
-void TPlaylistMenu::Attach() {
-    if (FAttached)
-        return;
-    FMenu->addActions(Part());
-    FAttached = true;
-}
-
-void TPlaylistMenu::Detach() {
-    if (!FMenu->isVisible())
-        Remove();
-}
-
-void TPlaylistMenu::Remove() {
-    if (!FAttached)
-        return;
-    for (QAction* action : Part())
-        FMenu->removeAction(action);
-    FAttached = false;
-}
-
-void TPlaylistMenu::Fill(int group) {
+void TChannelMenu::Fill(int group, int first) {
     QMenu* menu = FGroups[group];
     if (!menu->isEmpty())
         return;
     const QList<TPlaylistChannel>& channels = FList->groups[group].channels;
-    for (qsizetype i = 0; i < channels.size(); ++i) {
-        auto* item = new QAction(MenuText(channels[i].name), menu);
-        item->setToolTip(channels[i].addresses.first().url);
-        item->setStatusTip(item->toolTip());
-        connect(
-            item, &QAction::triggered, this,
-            [this, group, i] { emit channelChosen(group, int(i)); }, Qt::QueuedConnection);
-        menu->addAction(item);
-    }
+    for (qsizetype i = 0; i < channels.size(); ++i)
+        Item(menu, MenuText(channels[i].name), channels[i].addresses.first().url,
+             {{FList, {}}, first + int(i)});
+}
+
+QAction* TChannelMenu::Item(QMenu* menu, const QString& text, const QString& address,
+                            const TChannelRef& channel) {
+    QAction* item = menu->addAction(text);
+    item->setToolTip(address);
+    item->setStatusTip(address);
+    item->setData(QVariant::fromValue(channel));
+    connect(
+        item, &QAction::triggered, item, [this, item] { emit channelChosen(item); },
+        Qt::QueuedConnection);
+    return item;
 }

@@ -4,49 +4,49 @@
 #include <QList>
 #include <QObject>
 
+#include <memory>
+
 class QAction;
 class QMenu;
+struct TChannelRef;
+struct TChannelSource;
 struct TPlaylist;
 
-// The playlist's part of the channel menu: after a separator, one submenu per group of
-// the list opened, then the commands to search, open and remove a list. It joins the
-// menu only while the menu is on screen, so the menu itself keeps the design's four
-// categories and nothing else. A group's items are made when it is first opened:
-// lists of ten thousand channels are common, and most groups are never looked at.
-class TPlaylistMenu : public QObject {
+// What the channel menu holds: the design's four categories of the built-in table; after
+// a separator one submenu per group of the channel list open; then the commands to
+// search, open and remove a list, where without a list only the one to open it shows.
+// Every channel item carries its channel. A group's items are made when it is first
+// opened: lists of ten thousand channels are common, and most groups are never looked at.
+class TChannelMenu : public QObject {
     Q_OBJECT
 public:
-    explicit TPlaylistMenu(QMenu* menu);
+    TChannelMenu(QMenu* menu, const TChannelSource& builtIn);
 
     static inline const QKeySequence SearchKey{Qt::CTRL | Qt::Key_F};
 
-    // The list must stay alive until it is replaced; nullptr is no list.
-    void SetPlaylist(const TPlaylist* list);
+    // Null is no list.
+    void SetPlaylist(const std::shared_ptr<const TPlaylist>& list);
     // The group submenus, in the list's order.
     const QList<QMenu*>& Groups() const { return FGroups; }
 
 signals:
-    // Emitted from the event loop, as a built-in channel's choice is.
-    void channelChosen(int group, int channel);
+    // Emitted from the event loop, so that a refused address leaves through the
+    // application's error report and not through the menu's own code.
+    void channelChosen(QAction* item);
     void openChosen();
     void searchChosen();
     void removeChosen();
 
 private:
-    QAction* Command(const QString& name, const QString& text, void (TPlaylistMenu::*chosen)());
-    void Attach();
-    void Detach();
-    void Remove();
-    void Fill(int group);
-    QList<QAction*> Part() const;
+    QAction* Command(const QString& name, const QString& text, void (TChannelMenu::*chosen)());
+    QAction* Item(QMenu* menu, const QString& text, const QString& address,
+                  const TChannelRef& channel);
+    void Fill(int group, int first);
 
     QMenu* FMenu;
-    const TPlaylist* FList = nullptr;
-    QAction* FSeparator;
+    std::shared_ptr<const TPlaylist> FList;
     QAction* FCommandsSeparator;
     QAction* FSearch;
-    QAction* FOpen;
     QAction* FRemove;
     QList<QMenu*> FGroups;
-    bool FAttached = false;
 };
