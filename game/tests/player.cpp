@@ -21,7 +21,7 @@ TGameWindows::TGameWindows() : SelFrm(NumFrm.Game(), &NumFrm) {
 
 void TGameTestCase::NewWindows() {
     P.reset();
-    FWindows.reset();
+    W.reset();
     W = std::make_unique<TGameWindows>();
     P = std::make_unique<TPlayer>(*W);
 }
@@ -38,7 +38,7 @@ void TGameTestCase::cleanup() {
     QVERIFY(!QApplication::activeModalWidget());
     QVERIFY(W->SelFrm.isHidden());
     P.reset();
-    FWindows.reset();
+    W.reset();
     QVERIFY(QApplication::topLevelWidgets().isEmpty());
 }
 
