@@ -4,6 +4,7 @@
 
 #include <QHash>
 #include <QList>
+#include <QMetaType>
 #include <QString>
 
 #include <memory>
@@ -22,6 +23,8 @@ struct TChannelPlace {
     bool operator==(const TChannelPlace&) const = default;
 };
 
+Q_DECLARE_METATYPE(TChannelPlace)
+
 // One entry of the window's groups and of the menu's.
 struct TGroupRef {
     enum class TKind { Favourites, Recent, List, BuiltIn };
@@ -29,6 +32,8 @@ struct TGroupRef {
     int index = 0; // the group's place in its list, for List and BuiltIn
     bool operator==(const TGroupRef&) const = default;
 };
+
+Q_DECLARE_METATYPE(TGroupRef)
 
 // Every channel within reach, by group: the favourites and the recent channels first,
 // then the open list's groups that are not hidden, then the built-in categories. The

@@ -7,7 +7,7 @@
 #include <functional>
 #include <memory>
 
-class QSettings;
+#include <QSettings>
 struct TPlaylistChannel;
 
 // A channel as the user's choices keep it: the list it came from, and its guide id or,

@@ -12,8 +12,8 @@ class QLabel;
 class QMenu;
 class QPlainTextEdit;
 class QToolButton;
+class TChannelBrowser;
 class TChannelMenu;
-class TChannelSearchFrm;
 class TMakerHeader;
 class TMediaPlayer;
 class TOpenChannelList;
@@ -48,6 +48,7 @@ public:
     // it came from (the built-in table's shown items, or the channel list across its
     // groups), round from either end. PgUp and PgDn come here.
     void StepChannel(int delta);
+    // Opens the channel window with the focus in its filter; Ctrl+F comes here.
     void Search();
     // The one line of the status over the picture; empty hides it.
     void ShowListStatus(const QString& text);
@@ -55,8 +56,7 @@ public:
     TMakerHeader* Header() const { return FHeader; }
     TOpenChannelList* OpenList() const { return FOpenList; }
     TChannelMenu* Menu() const { return FMenu; }
-    // Null until the first search.
-    TChannelSearchFrm* SearchFrm() const { return FSearchFrm; }
+    TChannelBrowser* Browser() const { return FBrowser; }
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -73,7 +73,7 @@ private:
     TMakerHeader* FHeader = nullptr;
     TOpenChannelList* FOpenList = nullptr;
     TChannelMenu* FMenu = nullptr;
-    TChannelSearchFrm* FSearchFrm = nullptr;
+    TChannelBrowser* FBrowser = nullptr;
     TChannelSource FBuiltIn = BuiltInChannels();
     TChannelRef FPlaying; // none before the first channel
 };

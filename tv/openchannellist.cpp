@@ -44,6 +44,7 @@ void TOpenChannelList::Start(const QString& fileOrAddress, bool quiet) {
 void TOpenChannelList::Remove() {
     FLoader->Abort();
     FList.reset();
+    FLocation.clear();
     FListStatus.clear();
     emit changed(FList);
     emit statusChanged(FListStatus);
@@ -52,6 +53,7 @@ void TOpenChannelList::Remove() {
 
 void TOpenChannelList::Loaded(const QString& location, const TPlaylist& list) {
     FList = std::make_shared<const TPlaylist>(list);
+    FLocation = location;
     emit changed(FList);
     const QLocale numbers(QLocale::Chinese, QLocale::China);
     FListStatus = u"已读入 %1 个频道"_s.arg(numbers.toString(ChannelCount(list)));

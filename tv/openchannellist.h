@@ -26,6 +26,8 @@ public:
     // Null while no list is open. A list read is never changed, and lives as long as
     // anything that shows it holds it.
     const std::shared_ptr<const TPlaylist>& List() const { return FList; }
+    // Where the list open came from, as given; empty while none is open.
+    const QString& Location() const { return FLocation; }
 
 signals:
     // A list was read in place of the one before, or removed (null).
@@ -40,6 +42,7 @@ private:
 
     TPlaylistLoader* FLoader;
     std::shared_ptr<const TPlaylist> FList;
+    QString FLocation;
     QString FListStatus; // what the status line says of the list open
     bool FQuiet = false;
 };
