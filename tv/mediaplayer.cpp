@@ -105,26 +105,28 @@ void TMediaPlayer::setURL(const QString& url, const TRequestHeaders& headers) {
     PlayChannel({{url, headers}});
 }
 
-void TMediaPlayer::PlayChannel(const QList<TStreamAddress>& addresses) {
+void TMediaPlayer::PlayChannel(const QList<TStreamAddress>& addresses, TStreamKind kind) {
     TAddressRotation rotation = FRotation;
     const int first = rotation.Start(addresses.value(0).url, int(addresses.size()));
-    Play(addresses.value(first));
+    Play(addresses.value(first), kind);
     FAddresses = addresses;
     FRotation = std::move(rotation);
     ShowStatus();
 }
 
-void TMediaPlayer::Play(const TStreamAddress& address) {
+void TMediaPlayer::Play(const TStreamAddress& address, TStreamKind kind) {
     if (!IsSingleAbsoluteAddress(address.url))
         throw EMediaPlayerError(u"无效的节目地址：%1"_s.arg(address.url));
     const QString target = Redirect() ? Redirect()(address.url) : address.url;
     const TStreamSession before = FSession;
     FRetry.stop();
     TRequestHeaders previous = std::exchange(FHeaders, address.headers);
+    const TStreamKind previousKind = std::exchange(FKind, kind);
     const int rc = Load(FSession.Start(target, FClock.elapsed()));
     if (rc < 0) {
         FSession = before;
         FHeaders = std::move(previous);
+        FKind = previousKind;
         throw EMediaPlayerError(
             u"播放器拒绝了地址 %1：%2"_s.arg(address.url, TMpvEngine::ErrorText(rc)));
     }
@@ -139,7 +141,7 @@ void TMediaPlayer::Play(const TStreamAddress& address) {
 int TMediaPlayer::Load(const QString& address) {
     int rc = 0;
     if (FRenderer && FRenderer->Ready())
-        rc = FEngine->Load(address, FHeaders);
+        rc = FEngine->Load(address, FHeaders, FKind);
     else
         FHeldLoad = address;
     if (rc >= 0)
@@ -160,7 +162,7 @@ void TMediaPlayer::Apply(const TStreamAction& action) {
         for (int next;
              FSession.Status() == TStreamStatus::Failed && (next = FRotation.Failed()) >= 0;) {
             try {
-                return Play(FAddresses.at(next));
+                return Play(FAddresses.at(next), FKind);
             } catch (const EMediaPlayerError&) {
                 continue; // not an address the player takes: on to the next
             }

@@ -35,8 +35,9 @@ public:
     void setURL(const QString& url, const TRequestHeaders& headers = {});
     // Plays a channel of one or more addresses, from the one that last played it in this
     // run; when one fails for good, after its reconnects, the next is tried, and the
-    // channel fails when all have. Throws as setURL for the first address it tries.
-    void PlayChannel(const QList<TStreamAddress>& addresses);
+    // channel fails when all have. Throws as setURL for the first address it tries. The
+    // addresses of an archive play a recording of the channel, which can be seeked.
+    void PlayChannel(const QList<TStreamAddress>& addresses, TStreamKind kind = TStreamKind::Live);
 
     // The picture as shown in the picture rectangle (see TPictureRenderer::Frame).
     QImage Frame() const { return FRenderer ? FRenderer->Frame() : QImage(); }
@@ -80,7 +81,7 @@ private:
     void PictureShown();
     void FallBackToSoftware();
     void RendererReady();
-    void Play(const TStreamAddress& address);
+    void Play(const TStreamAddress& address, TStreamKind kind);
     int Load(const QString& address);
     void Apply(const TStreamAction& action);
     void SetPaused(bool paused);
@@ -94,6 +95,7 @@ private:
 
     QString FUrl;
     TRequestHeaders FHeaders;
+    TStreamKind FKind = TStreamKind::Live;
     QList<TStreamAddress> FAddresses;
     TAddressRotation FRotation;
     TStreamSession FSession;

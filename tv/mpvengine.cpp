@@ -134,7 +134,7 @@ void TMpvEngine::OnWakeup(void* self) {
         QMetaObject::invokeMethod(engine, &TMpvEngine::DrainEvents, Qt::QueuedConnection);
 }
 
-int TMpvEngine::Load(const QString& address, const TRequestHeaders& headers) {
+int TMpvEngine::Load(const QString& address, const TRequestHeaders& headers, TStreamKind kind) {
     // The headers go as typed per-file options, so that no text in them is ever read
     // as option syntax.
     const bool hls = IsHls(address);
@@ -142,7 +142,11 @@ int TMpvEngine::Load(const QString& address, const TRequestHeaders& headers) {
         {"user-agent", headers.userAgent.toUtf8()},
         {"referrer", headers.referrer.toUtf8()},
         {"demuxer-lavf-hacks", hls ? "no" : ""},
-        {"demuxer-lavf-o", hls ? HlsDemuxerOptions : QByteArray()}};
+        {"demuxer-lavf-o", hls ? HlsDemuxerOptions : QByteArray()},
+        // Without its format-specific handling mpv takes every HLS stream for one it
+        // cannot seek in; a recording is a complete playlist, which FFmpeg seeks in by
+        // its segments.
+        {"force-seekable", hls && kind == TStreamKind::Archive ? "yes" : ""}};
     std::vector<char*> names;
     std::vector<mpv_node> values;
     for (const auto& [name, value] : wanted)

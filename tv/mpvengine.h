@@ -21,6 +21,9 @@ public:
     explicit EMediaPlayerError(const QString& message);
 };
 
+// What an address plays: a channel as it airs, or a recording of it, which can be seeked.
+enum class TStreamKind { Live, Archive };
+
 // The one class that talks to libmpv's core: its options, the loads and commands, the
 // properties it watches, its event loop and the order of its teardown. libmpv calls
 // back from its own threads; that callback only posts a call to this object's thread,
@@ -36,7 +39,7 @@ public:
 
     mpv_handle* Handle() const { return FMpv; }
     // Opens the address in place of what played; the answer is libmpv's error code.
-    int Load(const QString& address, const TRequestHeaders& headers);
+    int Load(const QString& address, const TRequestHeaders& headers, TStreamKind kind);
     // One of libmpv's commands ("stop", "show-text"...), or one of its properties set.
     void Command(std::initializer_list<QByteArray> args);
     void Set(const char* property, const QByteArray& value);
