@@ -56,7 +56,7 @@ void Settle() {
     Wait(300);
 }
 
-// One zap of viewdial's player: from setURL to the first picture shown while it plays.
+// One zap of viewdial's player: from PlayChannel to the first picture shown while it plays.
 // Returns the time in ms, negative when no picture came within 10 s; intact says
 // whether that first picture showed the test pattern whole, and pictures how many were
 // shown in the watchMs after it.
@@ -77,7 +77,7 @@ double ZapViewdial(TMediaPlayer& player, const QString& url, bool& intact, int w
     });
     QTimer::singleShot(10000, &loop, &QEventLoop::quit);
     zap.start();
-    player.PlayChannel({{url, {}}}, kind);
+    player.PlayChannel({{url, {}, kind}});
     loop.exec();
     QObject::disconnect(connection);
     if (pictures) {
@@ -122,6 +122,18 @@ double ZapMpv(const QString& url) {
     return opening < 0 || shown < 0 ? -1 : (shown - opening) * 1000;
 }
 
+// Counts one zap towards the benchmark's time and figures; false, with the benchmark
+// stopped, when it showed no picture or a damaged one.
+bool Record(benchmark::State& state, double ms, bool intact, std::vector<double>& figures) {
+    if (ms < 0 || !intact) {
+        state.SkipWithError(ms < 0 ? "no picture within 10 s" : "the first picture is damaged");
+        return false;
+    }
+    state.SetIterationTime(ms / 1000);
+    figures.push_back(ms);
+    return true;
+}
+
 void BM_ZapViewdial(benchmark::State& state) {
     TMediaPlayer player;
     player.resize(441, 329);
@@ -129,24 +141,15 @@ void BM_ZapViewdial(benchmark::State& state) {
     for (auto _ : state) {
         bool intact = false;
         const double ms = ZapViewdial(player, g_server->Url(), intact);
-        if (ms < 0 || !intact) {
-            state.SkipWithError(ms < 0 ? "no picture within 10 s" : "the first picture is damaged");
+        if (!Record(state, ms, intact, g_viewdialMs))
             break;
-        }
-        state.SetIterationTime(ms / 1000);
-        g_viewdialMs.push_back(ms);
     }
 }
 
 void BM_ZapMpvDefault(benchmark::State& state) {
     for (auto _ : state) {
-        const double ms = ZapMpv(g_server->Url());
-        if (ms < 0) {
-            state.SkipWithError("mpv showed no picture");
+        if (!Record(state, ZapMpv(g_server->Url()), true, g_mpvMs))
             break;
-        }
-        state.SetIterationTime(ms / 1000);
-        g_mpvMs.push_back(ms);
     }
 }
 
@@ -236,25 +239,16 @@ void BM_CatchupZapViewdial(benchmark::State& state) {
         bool intact = false;
         const double ms = ZapViewdial(player, ArchiveZapUrl(server, ++g_zap), intact, 0, nullptr,
                                       TStreamKind::Archive);
-        if (ms < 0 || !intact) {
-            state.SkipWithError(ms < 0 ? "no picture within 10 s" : "the first picture is damaged");
+        if (!Record(state, ms, intact, g_catchupViewdialMs))
             break;
-        }
-        state.SetIterationTime(ms / 1000);
-        g_catchupViewdialMs.push_back(ms);
     }
 }
 
 void BM_CatchupZapMpvDefault(benchmark::State& state) {
     THlsTestServer server(QStringLiteral(TV_BENCH_HLS_DIR), 100);
     for (auto _ : state) {
-        const double ms = ZapMpv(ArchiveZapUrl(server, ++g_zap));
-        if (ms < 0) {
-            state.SkipWithError("mpv showed no picture");
+        if (!Record(state, ZapMpv(ArchiveZapUrl(server, ++g_zap)), true, g_catchupMpvMs))
             break;
-        }
-        state.SetIterationTime(ms / 1000);
-        g_catchupMpvMs.push_back(ms);
     }
 }
 

@@ -55,24 +55,17 @@ TMediaPlayer::TMediaPlayer(QWidget* parent)
         ShowStatus();
     });
     FRetry.setSingleShot(true);
-    connect(&FRetry, &QTimer::timeout, this, [this] { Load(FRetryAddress); });
+    connect(&FRetry, &QTimer::timeout, this, [this] {
+        FEngine->Load({FRetryAddress, FHeaders, FKind});
+    });
     ShowStatus();
 }
 
-TMediaPlayer::~TMediaPlayer() {
-    // The render context must go before the engine it belongs to.
-    if (FRenderer)
-        delete FRenderer->Host();
-}
-
 void TMediaPlayer::UseRenderer(bool software) {
-    TPictureRenderer::TEvents events{[this] { PictureShown(); }, [this] { RendererReady(); },
-                                     [this] { FallBackToSoftware(); }};
+    TPictureRenderer::TEvents events{[this] { PictureShown(); }, [this] { FallBackToSoftware(); }};
     FRenderer = TPictureRenderer::Make(*FEngine, this, std::move(events), software);
     PlaceParts();
     FBar->raise();
-    if (FRenderer->Ready())
-        RendererReady();
 }
 
 void TMediaPlayer::PictureShown() {
@@ -82,7 +75,7 @@ void TMediaPlayer::PictureShown() {
 }
 
 void TMediaPlayer::FallBackToSoftware() {
-    delete std::exchange(FRenderer, nullptr)->Host();
+    FRenderer.reset();
     try {
         UseRenderer(true);
     } catch (const EMediaPlayerError& error) {
@@ -90,63 +83,38 @@ void TMediaPlayer::FallBackToSoftware() {
     }
 }
 
-void TMediaPlayer::RendererReady() {
-    // A render context made anew (the first went with the window it belonged to) left
-    // libmpv without video: the channel is opened again.
-    const bool watching = FSession.Watching() || FSession.Status() == TStreamStatus::Paused;
-    const QString load = !FHeldLoad.isEmpty() ? std::exchange(FHeldLoad, QString())
-                         : watching           ? FLoaded
-                                              : QString();
-    if (!load.isEmpty())
-        Load(load);
+void TMediaPlayer::setURL(const QString& url) {
+    PlayChannel({{url, {}}});
 }
 
-void TMediaPlayer::setURL(const QString& url, const TRequestHeaders& headers) {
-    PlayChannel({{url, headers}});
-}
-
-void TMediaPlayer::PlayChannel(const QList<TStreamAddress>& addresses, TStreamKind kind) {
+void TMediaPlayer::PlayChannel(const QList<TStreamAddress>& addresses) {
     TAddressRotation rotation = FRotation;
-    const int first = rotation.Start(addresses.value(0).url, int(addresses.size()));
-    Play(addresses.value(first), kind);
-    FAddresses = addresses;
+    Play(rotation.Start(addresses));
     FRotation = std::move(rotation);
     ShowStatus();
 }
 
-void TMediaPlayer::Play(const TStreamAddress& address, TStreamKind kind) {
+void TMediaPlayer::Play(const TStreamAddress& address) {
     if (!IsSingleAbsoluteAddress(address.url))
         throw EMediaPlayerError(u"无效的节目地址：%1"_s.arg(address.url));
     const QString target = Redirect() ? Redirect()(address.url) : address.url;
     const TStreamSession before = FSession;
     FRetry.stop();
-    TRequestHeaders previous = std::exchange(FHeaders, address.headers);
-    const TStreamKind previousKind = std::exchange(FKind, kind);
-    const int rc = Load(FSession.Start(target, FClock.elapsed()));
+    const int rc =
+        FEngine->Load({FSession.Start(target, FClock.elapsed()), address.headers, address.kind});
     if (rc < 0) {
         FSession = before;
-        FHeaders = std::move(previous);
-        FKind = previousKind;
         throw EMediaPlayerError(
             u"播放器拒绝了地址 %1：%2"_s.arg(address.url, TMpvEngine::ErrorText(rc)));
     }
     FUrl = address.url;
+    FHeaders = address.headers;
+    FKind = address.kind;
     if (FPaused)
         SetPaused(false);
     FWatchdog.start();
     if (FRenderer)
         FRenderer->Clear();
-}
-
-int TMediaPlayer::Load(const QString& address) {
-    int rc = 0;
-    if (FRenderer && FRenderer->Ready())
-        rc = FEngine->Load(address, FHeaders, FKind);
-    else
-        FHeldLoad = address;
-    if (rc >= 0)
-        FLoaded = address;
-    return rc;
 }
 
 void TMediaPlayer::Apply(const TStreamAction& action) {
@@ -159,17 +127,11 @@ void TMediaPlayer::Apply(const TStreamAction& action) {
         break;
     case TStreamAction::Stop:
         // An address that failed for good gives way to the channel's next one.
-        for (int next;
-             FSession.Status() == TStreamStatus::Failed && (next = FRotation.Failed()) >= 0;) {
-            try {
-                return Play(FAddresses.at(next), FKind);
-            } catch (const EMediaPlayerError&) {
-                continue; // not an address the player takes: on to the next
-            }
-        }
+        if (FSession.Status() == TStreamStatus::Failed)
+            if (const std::optional<TStreamAddress> next = FRotation.Failed())
+                return Play(*next);
         FRetry.stop();
-        FHeldLoad.clear();
-        FEngine->Command({"stop"});
+        FEngine->Stop();
         break;
     }
 }
@@ -188,7 +150,7 @@ void TMediaPlayer::ShowStatus() {
 void TMediaPlayer::TogglePause() {
     const TStreamStatus status = FSession.Status();
     if ((status == TStreamStatus::Stopped || status == TStreamStatus::Failed) && !FUrl.isEmpty())
-        return PlayChannel(FAddresses);
+        return PlayChannel(FRotation.Addresses());
     SetPaused(!FPaused);
     ShowStatus();
 }
@@ -204,9 +166,8 @@ void TMediaPlayer::Stop() {
     if (FSession.Status() == TStreamStatus::Idle)
         return;
     FRetry.stop();
-    FHeldLoad.clear();
     FSession.Stop();
-    FEngine->Command({"stop"});
+    FEngine->Stop();
     ShowStatus();
 }
 

@@ -134,10 +134,29 @@ void TMpvEngine::OnWakeup(void* self) {
         QMetaObject::invokeMethod(engine, &TMpvEngine::DrainEvents, Qt::QueuedConnection);
 }
 
-int TMpvEngine::Load(const QString& address, const TRequestHeaders& headers, TStreamKind kind) {
+int TMpvEngine::Load(const TStreamAddress& address) {
+    const int rc = FCanDraw ? Issue(address) : 0;
+    if (rc >= 0)
+        FLoad = address;
+    return rc;
+}
+
+void TMpvEngine::Stop() {
+    FLoad.reset();
+    Command({"stop"});
+}
+
+void TMpvEngine::SetRenderContext(bool exists) {
+    FCanDraw = exists;
+    if (exists && FLoad)
+        Issue(*FLoad);
+}
+
+int TMpvEngine::Issue(const TStreamAddress& address) {
     // The headers go as typed per-file options, so that no text in them is ever read
     // as option syntax.
-    const bool hls = IsHls(address);
+    const TRequestHeaders& headers = address.headers;
+    const bool hls = IsHls(address.url);
     const std::pair<const char*, QByteArray> wanted[] = {
         {"user-agent", headers.userAgent.toUtf8()},
         {"referrer", headers.referrer.toUtf8()},
@@ -146,7 +165,7 @@ int TMpvEngine::Load(const QString& address, const TRequestHeaders& headers, TSt
         // Without its format-specific handling mpv takes every HLS stream for one it
         // cannot seek in; a recording is a complete playlist, which FFmpeg seeks in by
         // its segments.
-        {"force-seekable", hls && kind == TStreamKind::Archive ? "yes" : ""}};
+        {"force-seekable", hls && address.kind == TStreamKind::Archive ? "yes" : ""}};
     std::vector<char*> names;
     std::vector<mpv_node> values;
     for (const auto& [name, value] : wanted)
@@ -155,7 +174,7 @@ int TMpvEngine::Load(const QString& address, const TRequestHeaders& headers, TSt
             values.push_back(StringNode(value.constData()));
         }
     mpv_node_list options{int(values.size()), values.data(), names.data()};
-    const QByteArray url = address.toUtf8();
+    const QByteArray url = address.url.toUtf8();
     mpv_node args[] = {
         StringNode("loadfile"), StringNode(url.constData()), StringNode("replace"), {}};
     args[3].format = MPV_FORMAT_NODE_MAP;
