@@ -2,15 +2,17 @@
 // thousand strong, each channel with a logo and a week of programmes. Measured: opening
 // the window, one filter keystroke, painting a page of 30 rows with their logos and
 // programmes, the longest stall of the event loop while the list scrolls and logos
-// arrive from a loopback server, the memory of 2,000 logos, and how many logos the
+// arrive from the loopback test server, the memory of 2,000 logos, and how many logos the
 // server is asked for when the window opens. Nothing is played.
 
+#include "bench/residentmemory.h"
 #include "common/appshell.h"
 #include "tv/channelcatalog.h"
 #include "tv/channeldelegate.h"
 #include "tv/channelstore.h"
 #include "tv/channelwindow.h"
 #include "tv/logocache.h"
+#include "tv/tests/testserver.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -28,7 +30,7 @@
 
 #include <benchmark/benchmark.h>
 
-#include <unistd.h>
+#include <limits>
 
 using namespace Qt::Literals::StringLiterals;
 using namespace std::chrono_literals;
@@ -40,7 +42,6 @@ constexpr int Groups = 400;
 constexpr int LargestGroup = 1000;
 
 QTemporaryDir* g_dir;
-QString g_logoFile;
 
 // Each run of a benchmark names its logos afresh, so that none comes from a cache.
 std::shared_ptr<const TPlaylist> MakeList(const QString& logos) {
@@ -73,38 +74,7 @@ QList<TProgramme> Week() {
     return week;
 }
 
-class TLogoServer {
-public:
-    TLogoServer() {
-        FProcess.start(u"/usr/bin/python3"_s,
-                       {QString::fromUtf8(CHANNELWINDOW_BENCH_LOGO_SERVER), g_logoFile});
-        while (!FProcess.canReadLine() && FProcess.waitForReadyRead(10000)) {
-        }
-        FPort = FProcess.readLine().trimmed().split(' ').value(1).toInt();
-    }
-    ~TLogoServer() {
-        FProcess.closeWriteChannel();
-        FProcess.waitForFinished(5000);
-    }
-    QString Url(const QString& path) const {
-        return u"http://127.0.0.1:%1%2"_s.arg(FPort).arg(path);
-    }
-    // The requests so far whose path starts with prefix.
-    int Requests(const QString& prefix) {
-        FLog += FProcess.readAllStandardOutput();
-        int count = 0;
-        for (const QByteArray& line : FLog.split('\n'))
-            count += line.startsWith("GET " + prefix.toUtf8());
-        return count;
-    }
-
-private:
-    QProcess FProcess;
-    int FPort = 0;
-    QByteArray FLog;
-};
-
-TLogoServer* g_server;
+THlsTestServer* g_server;
 int g_run = 0;
 
 QString FreshLogos() {
@@ -121,14 +91,6 @@ void Wait(std::chrono::milliseconds time) {
     clock.start();
     while (clock.elapsed() < time.count())
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-}
-
-double ResidentMb() {
-    QFile statm(u"/proc/self/statm"_s);
-    if (!statm.open(QIODevice::ReadOnly))
-        return 0;
-    return statm.readAll().split(' ').value(1).toDouble() * double(sysconf(_SC_PAGESIZE)) /
-           (1024 * 1024);
 }
 
 // A window as the program has it: over the built-in table's place and a list open.
@@ -270,7 +232,8 @@ void BM_LogoRequestsOnOpening(benchmark::State& state) {
         TWindow window(logos);
         window.frm->ShowGroup({TGroupRef::TKind::List, 0});
         Wait(1000ms);
-        asked = g_server->Requests(QUrl(logos).path());
+        const QString prefix = QUrl(logos).path();
+        asked = g_server->RequestsUntil(prefix, std::numeric_limits<double>::max());
         rows = std::ceil(double(window.frm->ChannelLst->viewport()->height()) /
                          TChannelDelegate::RowHeight);
         state.SetIterationTime(1);
@@ -305,9 +268,8 @@ int main(int argc, char** argv) {
     painter.setFont(QFont(u"sans"_s, 40, QFont::Bold));
     painter.drawText(logo.rect(), Qt::AlignCenter, u"TV 1"_s);
     painter.end();
-    g_logoFile = dir.filePath(u"logo.png"_s);
-    logo.save(g_logoFile);
-    TLogoServer server;
+    logo.save(dir.filePath(u"logo.png"_s));
+    THlsTestServer server(dir.path(), 0);
     g_server = &server;
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

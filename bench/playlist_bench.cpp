@@ -5,6 +5,7 @@
 // largest group, one keystroke in the channel window's filter, and the memory the list costs.
 // Nothing is played, so no address is ever opened.
 
+#include "bench/residentmemory.h"
 #include "common/appshell.h"
 #include "tv/channelbrowser.h"
 #include "tv/channelmenu.h"
@@ -24,7 +25,6 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
-#include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -52,14 +52,6 @@ QByteArray Generate() {
         }
     }
     return out;
-}
-
-double ResidentMb() {
-    QFile statm(u"/proc/self/statm"_s);
-    if (!statm.open(QIODevice::ReadOnly))
-        return 0;
-    return statm.readAll().split(' ').value(1).toDouble() * double(sysconf(_SC_PAGESIZE)) /
-           (1024 * 1024);
 }
 
 // Lets the window lay out and paint what changed.

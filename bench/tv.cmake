@@ -12,9 +12,7 @@ target_compile_definitions(tv_bench PRIVATE
 add_executable(playlist_bench playlist_bench.cpp)
 target_link_libraries(playlist_bench PRIVATE tvui benchmark::benchmark)
 
-# The channel window over 10,000 channels with logos from a loopback server
-# (bench/logo_server.py) and a week of programmes each.
+# The channel window over 10,000 channels with logos from the loopback test server and a
+# week of programmes each.
 add_executable(channelwindow_bench channelwindow_bench.cpp)
-target_link_libraries(channelwindow_bench PRIVATE tvui benchmark::benchmark)
-target_compile_definitions(channelwindow_bench PRIVATE
-    CHANNELWINDOW_BENCH_LOGO_SERVER="${CMAKE_CURRENT_SOURCE_DIR}/logo_server.py")
+target_link_libraries(channelwindow_bench PRIVATE tvtestsupport benchmark::benchmark)
