@@ -44,9 +44,11 @@ TGuideReader::TGuideReader(const TPlaylist& list, const QDateTime& now)
       FInput([this](QByteArrayView plain) { FParser.Parse(plain); }) {}
 
 void TGuideReader::Spool(QByteArrayView bytes) {
-    if (!FSpool.isOpen() && !FSpool.open())
+    if (!FSpool)
+        FSpool.reset(std::tmpfile());
+    if (!FSpool)
         throw EGuideError(u"无法为节目单建立临时文件"_s.toStdString());
-    if (FSpool.write(bytes.data(), bytes.size()) != bytes.size())
+    if (std::fwrite(bytes.data(), 1, size_t(bytes.size()), FSpool.get()) != size_t(bytes.size()))
         throw EGuideError(u"无法写入节目单的临时文件"_s.toStdString());
 }
 
@@ -58,13 +60,14 @@ void TGuideReader::Feed(QByteArrayView bytes) {
 
 TGuide TGuideReader::Finish() {
     return Finish([this](TGuideInput& input) {
-        if (!FSpool.isOpen())
+        if (!FSpool)
             return;
-        FSpool.flush();
-        FSpool.seek(0);
-        QByteArray chunk;
-        while (!(chunk = FSpool.read(ReplayChunk)).isEmpty())
-            input.Feed(chunk);
+        std::rewind(FSpool.get());
+        QByteArray chunk(ReplayChunk, '\0');
+        for (size_t n; (n = std::fread(chunk.data(), 1, size_t(chunk.size()), FSpool.get())) > 0;)
+            input.Feed(QByteArrayView(chunk).first(qsizetype(n)));
+        if (std::ferror(FSpool.get()))
+            throw EGuideError(u"无法读回节目单的临时文件"_s.toStdString());
     });
 }
 

@@ -7,9 +7,10 @@
 
 #include <QByteArrayView>
 #include <QDateTime>
-#include <QTemporaryFile>
 
+#include <cstdio>
 #include <functional>
+#include <memory>
 
 // Reads a guide for one channel list while its bytes arrive: Feed each piece as it
 // comes, then Finish for the guide. It is no QObject and needs no event loop, so a
@@ -40,5 +41,7 @@ private:
     TXmltvParser FParser;
     TGuideInput FInput;
     bool FSpooling = true;
-    QTemporaryFile FSpool;
+    // An unnamed temporary file of the C library: gone when closed, even after a crash,
+    // and no QObject, so that the reader may live on any thread.
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> FSpool{nullptr, &std::fclose};
 };

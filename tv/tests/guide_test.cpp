@@ -60,16 +60,19 @@ struct TGuideCase {
 };
 
 const QByteArray Cctv1 = Channel("CCTV1", "<display-name>CCTV-1 综合</display-name>");
+// CCTV1 with one programme T from 12:00 to 13:00 UTC.
+const QByteArray OneAtNoon =
+    Tv(Cctv1 + Programme("CCTV1", "20261209120000", "20261209130000", "T"));
+// One channel A, of the guide's id CCTV1.
+const QByteArray ListById = "#EXTM3U\n#EXTINF:-1 tvg-id=\"CCTV1\",A\nhttp://a/a\n";
 
 const TGuideCase GuideCases[] = {
-    {"a zone is applied and kept, a time without one is UTC",
-     "#EXTM3U\n#EXTINF:-1 tvg-id=\"CCTV1\",A\nhttp://a/a\n",
+    {"a zone is applied and kept, a time without one is UTC", ListById,
      Tv(Cctv1 + Programme("CCTV1", "20261209190000 +0800", "20261209193000 +0800", "新闻联播") +
         Programme("CCTV1", "20261209120000", "20261209130000", "UTC") +
         Programme("CCTV1", "20261209093000 -0430", "20261209100000 -0430", "西")),
      "A=CCTV1: 09T11:00-11:30/480 新闻联播, 09T12:00-13:00/0 UTC, 09T14:00-14:30/-270 西"},
-    {"a time cut short reads as far as it goes, a missing stop is the next start",
-     "#EXTM3U\n#EXTINF:-1 tvg-id=\"CCTV1\",A\nhttp://a/a\n",
+    {"a time cut short reads as far as it goes, a missing stop is the next start", ListById,
      Tv(Cctv1 + Programme("CCTV1", "202612091200", "", "一") +
         Programme("CCTV1", "2026120913 +0800", "", "二") +
         Programme("CCTV1", "20261209133000", "", "末")),
@@ -77,8 +80,7 @@ const TGuideCase GuideCases[] = {
     {"the entry's shift, fractional and negative, over the header's",
      "#EXTM3U tvg-shift=\"8\"\n#EXTINF:-1 tvg-id=\"CCTV1\",A\nhttp://a/a\n"
      "#EXTINF:-1 tvg-name=\"CCTV1\" tvg-shift=\"-4.5\",B\nhttp://a/b\n",
-     Tv(Cctv1 + Programme("CCTV1", "20261209120000", "20261209130000", "T")),
-     "A=CCTV1: 09T20:00-21:00/0 T\nB=CCTV1: 09T07:30-08:30/0 T"},
+     OneAtNoon, "A=CCTV1: 09T20:00-21:00/0 T\nB=CCTV1: 09T07:30-08:30/0 T"},
     {"channels after the programmes are read in a second pass",
      "#EXTM3U\n#EXTINF:-1,CCTV-1 综合\nhttp://a/a\n#EXTINF:-1,湖南卫视\nhttp://a/b\n",
      Tv(Programme("HUNAN", "20261209120000", "20261209130000", "H") +
@@ -99,8 +101,7 @@ const TGuideCase GuideCases[] = {
     {"tvg-id ignores case; one that matches nothing falls back to the name",
      "#EXTM3U\n#EXTINF:-1 tvg-id=\"cctv1\",X\nhttp://a/a\n#EXTINF:-1 "
      "tvg-id=\"nope\",CCTV1\nhttp://a/b\n",
-     Tv(Cctv1 + Programme("CCTV1", "20261209120000", "20261209130000", "T")),
-     "X=CCTV1: 09T12:00-13:00/0 T\nCCTV1=CCTV1: 09T12:00-13:00/0 T"},
+     OneAtNoon, "X=CCTV1: 09T12:00-13:00/0 T\nCCTV1=CCTV1: 09T12:00-13:00/0 T"},
     {"names fold width and case and drop blanks, dashes, underscores and dots",
      u"#EXTM3U\n#EXTINF:-1,ｃｃｔｖ－１ 综合\nhttp://a/a\n#EXTINF:-1 tvg-name=\"凤凰·中文\",x\nhttp://a/b\n"_s
          .toUtf8(),
@@ -127,8 +128,7 @@ const TGuideCase GuideCases[] = {
         Channel("c5",
                 "<display-name>CCTV-5f</display-name><display-name>CCTV5 蓝光</display-name>")),
      "湖南卫视4K=hn: \nCCTV-4K=c4k: \nCCTV-1 HD [备用]=c1: \n高清=: \nCCTV-5 FHD=c5: "},
-    {"the window starts a day back, or as far back as the longest catch-up",
-     "#EXTM3U\n#EXTINF:-1 tvg-id=\"CCTV1\",A\nhttp://a/a\n",
+    {"the window starts a day back, or as far back as the longest catch-up", ListById,
      Tv(Cctv1 + Programme("CCTV1", "20261208100000", "20261208110000", "old") +
         Programme("CCTV1", "20261208113000", "20261208123000", "in")),
      "A=CCTV1: 08T11:30-12:30/0 in"},
@@ -174,8 +174,7 @@ TEST(GuideTest, KeepsTheEarliestTenThousandAndOnAir) {
         const QByteArray at = start.addSecs(i * 60LL).toString(u"yyyyMMddhhmmss"_s).toLatin1();
         body += Programme("CCTV1", at, "", "p");
     }
-    const TPlaylist list =
-        ReadPlaylist("#EXTM3U\n#EXTINF:-1 tvg-id=\"CCTV1\",A\nhttp://a/a\n", QUrl());
+    const TPlaylist list = ReadPlaylist(ListById, QUrl());
     TGuide guide = ReadGuide(Tv(body), list, Now);
     const QList<TProgramme> schedule = guide.Schedule(0);
     ASSERT_EQ(schedule.size(), 10000);
@@ -229,15 +228,13 @@ QByteArray GzipBomb() {
     return out;
 }
 
-const QByteArray Whole = Tv(Cctv1 + Programme("CCTV1", "20261209120000", "20261209130000", "T"));
-
 const TBadCase BadCases[] = {
     {"an html page", "<!DOCTYPE html>\n<html><head><title>404</title></head><body>no</body></html>",
      "不是节目单"},
     {"text that is no xml", "#EXTM3U\n#EXTINF:-1,A\nhttp://a/a\n", "不是节目单"},
     {"empty", "", "不是节目单"},
-    {"truncated", Whole.first(Whole.size() - 12), "不完整"},
-    {"truncated gzip", Gzip(Whole).first(Gzip(Whole).size() - 9), "不完整"},
+    {"truncated", OneAtNoon.first(OneAtNoon.size() - 12), "不完整"},
+    {"truncated gzip", Gzip(OneAtNoon).first(Gzip(OneAtNoon).size() - 9), "不完整"},
     {"billion laughs", BillionLaughs(), "实体"},
     {"gzip bomb", GzipBomb(), "512 MiB"},
     {"a tag longer than 4 MiB", "<tv><programme title=\"" + QByteArray(5 << 20, 'a'), "过长"},
@@ -247,8 +244,7 @@ class BadGuideTest : public testing::TestWithParam<TBadCase> {};
 
 TEST_P(BadGuideTest, IsRefusedWithAMessage) {
     const TBadCase& c = GetParam();
-    const TPlaylist list =
-        ReadPlaylist("#EXTM3U\n#EXTINF:-1 tvg-id=\"CCTV1\",A\nhttp://a/a\n", QUrl());
+    const TPlaylist list = ReadPlaylist(ListById, QUrl());
     TGuideReader reader(list, Now);
     try {
         for (qsizetype at = 0; at < c.bytes.size(); at += 65536)
