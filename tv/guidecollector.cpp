@@ -11,12 +11,12 @@ namespace {
 // the shift of a list channel moves the window over them.
 constexpr qsizetype MaxHeldProgrammes = TGuide::MaxProgrammes + 1000;
 // Guide channels and early programmes' channels located; a larger guide is hostile.
-constexpr qsizetype MaxKnownChannels = 500000;
-constexpr qsizetype MaxEarlyChannels = 200000;
+constexpr qsizetype MaxKnownChannels = 200000;
+constexpr qsizetype MaxEarlyChannels = 100000;
 // Bytes the kept programmes may cost: beyond the first, descriptions are no longer kept;
 // beyond the second the guide is refused, so that it stays within its memory.
-constexpr qint64 DescriptionBudget = 48LL * 1024 * 1024;
-constexpr qint64 ProgrammeBudget = 96LL * 1024 * 1024;
+constexpr qint64 DescriptionBudget = 40LL * 1024 * 1024;
+constexpr qint64 ProgrammeBudget = 80LL * 1024 * 1024;
 constexpr qint64 Day = 86400;
 constexpr qint64 MaxShift = Day;
 
@@ -74,8 +74,9 @@ void TGuideCollector::Programme(const TGuideProgrammeEvent& programme) {
     }
 }
 
+// The map's node and the two texts' headers and allocations, as well as their characters.
 qsizetype TGuideCollector::CostOf(const TProgramme& programme) {
-    return qsizetype(sizeof(TKept) + 64) +
+    return qsizetype(sizeof(TKept)) + 48 + 2 * 40 +
            (programme.title.size() + programme.description.size()) * 2;
 }
 
