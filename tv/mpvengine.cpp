@@ -135,7 +135,7 @@ void TMpvEngine::OnWakeup(void* self) {
 }
 
 int TMpvEngine::Load(const TStreamAddress& address) {
-    const int rc = FCanDraw ? Issue(address) : 0;
+    const int rc = FCanDraw ? Send(address) : 0;
     if (rc >= 0)
         FLoad = address;
     return rc;
@@ -149,17 +149,16 @@ void TMpvEngine::Stop() {
 void TMpvEngine::SetRenderContext(bool exists) {
     FCanDraw = exists;
     if (exists && FLoad)
-        Issue(*FLoad);
+        Send(*FLoad);
 }
 
-int TMpvEngine::Issue(const TStreamAddress& address) {
+int TMpvEngine::Send(const TStreamAddress& address) {
     // The headers go as typed per-file options, so that no text in them is ever read
     // as option syntax.
-    const TRequestHeaders& headers = address.headers;
     const bool hls = IsHls(address.url);
     const std::pair<const char*, QByteArray> wanted[] = {
-        {"user-agent", headers.userAgent.toUtf8()},
-        {"referrer", headers.referrer.toUtf8()},
+        {"user-agent", address.headers.userAgent.toUtf8()},
+        {"referrer", address.headers.referrer.toUtf8()},
         {"demuxer-lavf-hacks", hls ? "no" : ""},
         {"demuxer-lavf-o", hls ? HlsDemuxerOptions : QByteArray()},
         // Without its format-specific handling mpv takes every HLS stream for one it
