@@ -11,10 +11,14 @@ THttpTestServer::THttpTestServer() {
         while (QTcpSocket* socket = nextPendingConnection()) {
             connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
             connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
-                if (!socket->canReadLine())
-                    return;
-                const QList<QByteArray> request = socket->readLine().split(' ');
-                Answer(socket, QString::fromUtf8(request.value(1)));
+                // The whole head first: a conditional request says so in its fields.
+                socket->setProperty("head", socket->property("head").toByteArray() +
+                                                socket->readAll());
+                const QByteArray head = socket->property("head").toByteArray();
+                if (head.contains("\r\n\r\n") && !socket->property("answered").toBool()) {
+                    socket->setProperty("answered", true);
+                    Answer(socket, head.first(head.indexOf("\r\n\r\n")));
+                }
             });
         }
     });
@@ -32,7 +36,9 @@ void THttpTestServer::ServeFolder(const QString& folder) {
     FFolder = folder;
 }
 
-void THttpTestServer::Answer(QTcpSocket* socket, const QString& path) {
+void THttpTestServer::Answer(QTcpSocket* socket, const QByteArray& request) {
+    FRequests.append(request);
+    const QString path = QString::fromUtf8(request.split(' ').value(1));
     if (path == u"/stall"_s)
         return;
     QByteArray head = "HTTP/1.1 200 OK\r\n";
@@ -45,6 +51,16 @@ void THttpTestServer::Answer(QTcpSocket* socket, const QString& path) {
         body = file.readAll();
     else if (!FBodies.contains(path))
         head = "HTTP/1.1 404 Not Found\r\n";
+    else {
+        // A body's validator is its hash; the client is to ask each time whether it is
+        // still the one it keeps.
+        const QByteArray tag = '"' + QByteArray::number(qHash(body), 16) + '"';
+        head += "ETag: " + tag + "\r\nCache-Control: no-cache\r\n";
+        if (request.contains("\r\nIf-None-Match: " + tag)) {
+            head = "HTTP/1.1 304 Not Modified\r\nETag: " + tag + "\r\n";
+            body.clear();
+        }
+    }
     socket->write(head + "Content-Length: " + QByteArray::number(body.size()) +
                   "\r\nConnection: close\r\n\r\n" + body);
     socket->disconnectFromHost();
