@@ -42,7 +42,10 @@ public:
     }
     void End(const QString& failure) {
         if (FReader && failure.isEmpty())
-            Guard([&] { MergeGuide(FGuide, FReader->Finish()); ++FRead; });
+            Guard([&] {
+                FGuide.Merge(FReader->Finish());
+                ++FRead;
+            });
         FReader.reset();
         if (FFailure.isEmpty())
             FFailure = failure;
@@ -86,10 +89,6 @@ TGuideFetcher::TAddressRedirect& Redirect() {
     return redirect;
 }
 
-bool IsWebAddress(const QString& guide) {
-    return IsWebLocation(QUrl(guide));
-}
-
 } // namespace
 
 TGuideFetcher::TAddressRedirect TGuideFetcher::SetAddressRedirect(TAddressRedirect redirect) {
@@ -97,13 +96,6 @@ TGuideFetcher::TAddressRedirect TGuideFetcher::SetAddressRedirect(TAddressRedire
 }
 
 TGuideFetcher::TGuideFetcher(QObject* parent) : QObject(parent) {
-    // A folder of its own, sized for guides of a few hundred MB, which the cache's
-    // default of 50 MB would turn away.
-    auto* cache = new QNetworkDiskCache(this);
-    cache->setCacheDirectory(
-        QStandardPaths::writableLocation(QStandardPaths::CacheLocation) + u"/guides"_s);
-    cache->setMaximumCacheSize(qint64(1) << 30);
-    FNetwork.setCache(cache);
     FThread.setObjectName(u"guide reader"_s);
     FThread.start();
 }
@@ -143,15 +135,17 @@ void TGuideFetcher::Next() {
         QMetaObject::invokeMethod(parse, &TGuideParse::Finish);
         return;
     }
-    const QString guide = FQueue.takeFirst();
-    if (!IsWebAddress(guide) && !QUrl(guide).scheme().isEmpty() && !QUrl(guide).isLocalFile()) {
-        QMetaObject::invokeMethod(parse, [parse] { parse->End(u"节目单只能从文件或 http(s) 地址读取。"_s); });
+    const QString guide = TPlaylistLoader::LocationOf(FQueue.takeFirst());
+    switch (TPlaylistLoader::KindOf(guide)) {
+    case TPlaylistLoader::TLocationKind::Refused:
+        QMetaObject::invokeMethod(
+            parse, [parse] { parse->End(u"节目单只能从文件或 http(s) 地址读取。"_s); });
         return Next();
-    }
-    if (!IsWebAddress(guide)) {
-        const QString path = QUrl(guide).isLocalFile() ? QUrl(guide).toLocalFile() : guide;
-        QMetaObject::invokeMethod(parse, [parse, path] { parse->ReadFile(path); });
+    case TPlaylistLoader::TLocationKind::File:
+        QMetaObject::invokeMethod(parse, [parse, guide] { parse->ReadFile(guide); });
         return Next();
+    case TPlaylistLoader::TLocationKind::Web:
+        break;
     }
     const QString address = Redirect() ? Redirect()(guide) : guide;
     if (address.isEmpty())
@@ -160,6 +154,16 @@ void TGuideFetcher::Next() {
     // The reader has caps of its own that are sized for guides, which compress far
     // better than the network layer's guard against bombs expects.
     request.setDecompressedSafetyCheckThreshold(-1);
+    // Made with the first guide fetched, since the cache makes its folders at once.
+    if (!FNetwork.cache()) {
+        // A folder of its own, sized for guides of a few hundred MB, which the cache's
+        // default of 50 MB would turn away.
+        auto* cache = new QNetworkDiskCache(&FNetwork);
+        cache->setCacheDirectory(QStandardPaths::writableLocation(QStandardPaths::CacheLocation) +
+                                 u"/guides"_s);
+        cache->setMaximumCacheSize(qint64(1) << 30);
+        FNetwork.setCache(cache);
+    }
     QMetaObject::invokeMethod(parse, &TGuideParse::Begin);
     FReply = FNetwork.get(request);
     connect(FReply, &QNetworkReply::readyRead, this, &TGuideFetcher::Received);

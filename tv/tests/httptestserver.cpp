@@ -3,6 +3,8 @@
 #include <QFile>
 #include <QTcpSocket>
 
+#include <zlib.h>
+
 using namespace Qt::Literals::StringLiterals;
 
 THttpTestServer::THttpTestServer() {
@@ -12,8 +14,8 @@ THttpTestServer::THttpTestServer() {
             connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
             connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
                 // The whole head first: a conditional request says so in its fields.
-                socket->setProperty("head", socket->property("head").toByteArray() +
-                                                socket->readAll());
+                socket->setProperty("head",
+                                    socket->property("head").toByteArray() + socket->readAll());
                 const QByteArray head = socket->property("head").toByteArray();
                 if (head.contains("\r\n\r\n") && !socket->property("answered").toBool()) {
                     socket->setProperty("answered", true);
@@ -64,4 +66,18 @@ void THttpTestServer::Answer(QTcpSocket* socket, const QByteArray& request) {
     socket->write(head + "Content-Length: " + QByteArray::number(body.size()) +
                   "\r\nConnection: close\r\n\r\n" + body);
     socket->disconnectFromHost();
+}
+
+QByteArray Gzip(QByteArrayView plain) {
+    z_stream zip{};
+    deflateInit2(&zip, 1, Z_DEFLATED, 16 + MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
+    QByteArray out(qsizetype(deflateBound(&zip, uLong(plain.size()))), '\0');
+    zip.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(plain.data()));
+    zip.avail_in = uInt(plain.size());
+    zip.next_out = reinterpret_cast<Bytef*>(out.data());
+    zip.avail_out = uInt(out.size());
+    deflate(&zip, Z_FINISH);
+    out.resize(qsizetype(zip.total_out));
+    deflateEnd(&zip);
+    return out;
 }

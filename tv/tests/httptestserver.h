@@ -26,3 +26,6 @@ private:
     QString FFolder;
     QList<QByteArray> FRequests;
 };
+
+// The bytes gzip'd, as a guide is served.
+QByteArray Gzip(QByteArrayView plain);
