@@ -9,6 +9,11 @@
 #include <QNetworkReply>
 #include <QStandardPaths>
 
+#ifdef __linux__
+#include <sys/resource.h>
+#include <unistd.h>
+#endif
+
 #include <optional>
 #include <utility>
 
@@ -97,7 +102,12 @@ TGuideFetcher::TAddressRedirect TGuideFetcher::SetAddressRedirect(TAddressRedire
 
 TGuideFetcher::TGuideFetcher(QObject* parent) : QObject(parent) {
     FThread.setObjectName(u"guide reader"_s);
+    FOnThread.moveToThread(&FThread);
     FThread.start();
+#ifdef __linux__
+    // The window comes first: on a busy machine the reader waits, not the window.
+    QMetaObject::invokeMethod(&FOnThread, [] { setpriority(PRIO_PROCESS, pid_t(gettid()), 10); });
+#endif
 }
 
 TGuideFetcher::~TGuideFetcher() {
@@ -127,6 +137,12 @@ void TGuideFetcher::Abort() {
     }
     if (TGuideParse* parse = std::exchange(FParse, nullptr))
         parse->deleteLater();
+}
+
+void TGuideFetcher::Release(std::shared_ptr<const TGuide> guide) {
+    // The call, and the guide it holds, go with the event, which that thread deletes.
+    if (guide)
+        QMetaObject::invokeMethod(&FOnThread, [kept = std::move(guide)] {});
 }
 
 void TGuideFetcher::Next() {

@@ -31,6 +31,9 @@ public:
     void Fetch(std::shared_ptr<const TPlaylist> list, const QStringList& guides);
     void Abort();
     bool IsFetching() const { return FParse != nullptr; }
+    // Lets go of a guide on the reader's thread: a week of a few hundred channels takes
+    // longer to free than the window may stand still.
+    void Release(std::shared_ptr<const TGuide> guide);
 
     // Lets the tests and benchmarks send every guide address to a loopback server of
     // their own; an empty answer leaves the guide out.
@@ -51,6 +54,7 @@ private:
 
     QNetworkAccessManager FNetwork;
     QThread FThread;
+    QObject FOnThread;             // what is to happen on FThread is sent to it
     TGuideParse* FParse = nullptr; // lives on FThread
     QNetworkReply* FReply = nullptr;
     QStringList FQueue;

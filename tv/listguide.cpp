@@ -23,7 +23,7 @@ TListGuide::TListGuide(TOpenChannelList* openList)
 }
 
 void TListGuide::ListChanged(const std::shared_ptr<const TPlaylist>& list) {
-    FGuide.reset();
+    FFetcher->Release(std::exchange(FGuide, nullptr));
     FFetcher->Abort();
     FRefresh.stop();
     emit guideChanged(FGuide);
@@ -56,7 +56,7 @@ void TListGuide::Fetch() {
 }
 
 void TListGuide::Read(std::shared_ptr<const TGuide> guide) {
-    FGuide = std::move(guide);
+    FFetcher->Release(std::exchange(FGuide, std::move(guide)));
     emit guideChanged(FGuide);
     FShown.clear();
     ShowOnAir();
