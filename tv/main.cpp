@@ -102,7 +102,8 @@ void TMainFrm::CreateChannelMenu() {
     FGuide = new TListGuide(FOpenList);
     connect(FGuide, &TListGuide::statusChanged, this, &TMainFrm::ShowListStatus);
     connect(FMenu, &TChannelMenu::guideChosen, this, [this] {
-        FGuide->SetGuideLocation(TOpenPlaylistFrm::Ask(this, TOpenPlaylistFrm::TAsked::Guide));
+        if (FOpenList->List())
+            FGuide->SetGuideLocation(TOpenPlaylistFrm::Ask(this, TOpenPlaylistFrm::TAsked::Guide));
     });
     connect(FMenu, &TChannelMenu::channelChosen, this, &TMainFrm::N4Click);
     connect(FMenu, &TChannelMenu::openChosen, this,
