@@ -1,12 +1,23 @@
 #include "tv/channelbrowser.h"
 
+#include "tv/channelmenu.h"
 #include "tv/channelwindow.h"
 #include "tv/logocache.h"
+#include "tv/openchannellist.h"
 
 TChannelBrowser::TChannelBrowser(QWidget* window, const TChannelSource& builtIn)
     : QObject(window), FWindow(window), FBuiltIn(builtIn), FCatalog(FStore),
       FLogos(new TLogoCache(this)) {
     FCatalog.SetBuiltIn(FBuiltIn.list, FBuiltIn.hidden);
+}
+
+void TChannelBrowser::Follow(TOpenChannelList* openList, TChannelMenu* menu) {
+    connect(openList, &TOpenChannelList::changed, this,
+            [this, openList](const std::shared_ptr<const TPlaylist>& list) {
+                SetList(list, openList->Location());
+            });
+    connect(this, &TChannelBrowser::choicesChanged, menu, &TChannelMenu::Rebuild);
+    connect(menu, &TChannelMenu::groupChosen, this, &TChannelBrowser::ShowGroup);
 }
 
 void TChannelBrowser::SetList(const std::shared_ptr<const TPlaylist>& list,

@@ -12,7 +12,9 @@
 
 class QWidget;
 class TChannelListFrm;
+class TChannelMenu;
 class TLogoCache;
+class TOpenChannelList;
 
 // Where a viewer finds a channel beyond the menu: the channel window over every channel
 // within reach, and the choices it keeps (favourites, recent channels, hidden groups).
@@ -23,6 +25,8 @@ public:
     TChannelBrowser(QWidget* window, const TChannelSource& builtIn);
 
     const TChannelCatalog& Catalog() const { return FCatalog; }
+    // Shows the list open, and keeps the menu to the choices and opens the window from it.
+    void Follow(TOpenChannelList* openList, TChannelMenu* menu);
     // Null is no list.
     void SetList(const std::shared_ptr<const TPlaylist>& list, const QString& location);
     // The guide of the list open; null is none.

@@ -38,6 +38,7 @@ TChannelMenu::TChannelMenu(QMenu* menu, const TChannelSource& builtIn,
     FWindow = Command(u"ChannelWindow"_s, u"频道列表…"_s, &TChannelMenu::windowChosen);
     FWindow->setShortcut(WindowKey);
     Command(u"PlaylistOpen"_s, u"打开频道列表…"_s, &TChannelMenu::openChosen);
+    FGuide = Command(u"PlaylistGuide"_s, u"设置节目单地址…"_s, &TChannelMenu::guideChosen);
     FRemove = Command(u"PlaylistRemove"_s, u"移除频道列表"_s, &TChannelMenu::removeChosen);
     Rebuild();
 }
@@ -81,7 +82,7 @@ void TChannelMenu::Rebuild() {
         FFavourites = Submenu(u"收藏"_s, {TGroupRef::TKind::Favourites, 0}, true);
         FRecent = Submenu(u"最近观看"_s, {TGroupRef::TKind::Recent, 0}, true);
     }
-    for (QAction* command : {FCommandsSeparator, FWindow, FRemove})
+    for (QAction* command : {FCommandsSeparator, FWindow, FGuide, FRemove})
         command->setVisible(listed);
 }
 

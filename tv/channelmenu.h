@@ -41,6 +41,7 @@ signals:
     void groupChosen(const TGroupRef& group);
     void openChosen();
     void windowChosen();
+    void guideChosen();
     void removeChosen();
 
 private:
@@ -55,6 +56,7 @@ private:
     const TChannelCatalog& FCatalog;
     QAction* FCommandsSeparator;
     QAction* FWindow;
+    QAction* FGuide;
     QAction* FRemove;
     QList<QMenu*> FGroups;
     QMenu* FFavourites = nullptr;

@@ -5,6 +5,7 @@
 #include "header/makerheader.h"
 #include "tv/channelbrowser.h"
 #include "tv/channelmenu.h"
+#include "tv/listguide.h"
 #include "tv/mediaplayer.h"
 #include "tv/openchannellist.h"
 #include "tv/openplaylistfrm.h"
@@ -97,14 +98,16 @@ void TMainFrm::CreateChannelMenu() {
     FBrowser = new TChannelBrowser(this, FBuiltIn);
     FMenu = new TChannelMenu(StartPopupMenu, FBuiltIn, FBrowser->Catalog());
     FOpenList = new TOpenChannelList(this);
-    connect(FOpenList, &TOpenChannelList::changed, FBrowser,
-            [this](const std::shared_ptr<const TPlaylist>& list) {
-                FBrowser->SetList(list, FOpenList->Location());
-            });
-    connect(FBrowser, &TChannelBrowser::choicesChanged, FMenu, &TChannelMenu::Rebuild);
+    FBrowser->Follow(FOpenList, FMenu);
     connect(FBrowser, &TChannelBrowser::playChosen, this, &TMainFrm::Play);
-    connect(FMenu, &TChannelMenu::groupChosen, FBrowser, &TChannelBrowser::ShowGroup);
     connect(FOpenList, &TOpenChannelList::statusChanged, this, &TMainFrm::ShowListStatus);
+    FGuide = new TListGuide(FOpenList);
+    connect(FGuide, &TListGuide::statusChanged, this, &TMainFrm::ShowListStatus);
+    connect(FGuide, &TListGuide::guideChanged, FBrowser, &TChannelBrowser::SetGuide);
+    connect(FMenu, &TChannelMenu::guideChosen, this, [this] {
+        if (FOpenList->List())
+            FGuide->SetGuideLocation(TOpenPlaylistFrm::Ask(this, TOpenPlaylistFrm::TAsked::Guide));
+    });
     connect(FMenu, &TChannelMenu::channelChosen, this, &TMainFrm::N4Click);
     connect(FMenu, &TChannelMenu::openChosen, this,
             [this] { OpenPlaylist(TOpenPlaylistFrm::Ask(this)); });
@@ -151,6 +154,7 @@ const TPlaylistChannel* TMainFrm::Play(const TChannelRef& ref) {
     setWindowTitle(channel->name + u" - "_s + BaseCaption);
     FPlaying = ref;
     FBrowser->Played(ref);
+    FGuide->Playing(ref.source.list, ref.position);
     return channel;
 }
 
@@ -169,7 +173,11 @@ void TMainFrm::StepChannel(int delta) {
     const TPlaylistChannel* channel = Play({source, step->position});
     // Full screen there is no caption to read the channel from.
     if (WMP->IsFullScreen())
-        WMP->ShowOnScreen(u"%1  %2/%3"_s.arg(channel->name).arg(step->place + 1).arg(step->count));
+        WMP->ShowOnScreen(u"%1  %2/%3\n%4"_s.arg(channel->name)
+                              .arg(step->place + 1)
+                              .arg(step->count)
+                              .arg(FGuide->OnAir())
+                              .trimmed());
 }
 
 void TMainFrm::OpenPlaylist(const QString& fileOrAddress) {

@@ -15,6 +15,7 @@ class QToolButton;
 class TChannelBrowser;
 class TChannelMenu;
 class TMakerHeader;
+class TListGuide;
 class TMediaPlayer;
 class TOpenChannelList;
 
@@ -55,6 +56,7 @@ public:
 
     TMakerHeader* Header() const { return FHeader; }
     TOpenChannelList* OpenList() const { return FOpenList; }
+    TListGuide* Guide() const { return FGuide; }
     TChannelMenu* Menu() const { return FMenu; }
     TChannelBrowser* Browser() const { return FBrowser; }
 
@@ -72,6 +74,7 @@ private:
     std::mt19937 FRandom;
     TMakerHeader* FHeader = nullptr;
     TOpenChannelList* FOpenList = nullptr;
+    TListGuide* FGuide = nullptr;
     TChannelMenu* FMenu = nullptr;
     TChannelBrowser* FBrowser = nullptr;
     TChannelSource FBuiltIn = BuiltInChannels();
