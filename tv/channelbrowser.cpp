@@ -62,6 +62,8 @@ void TChannelBrowser::Played(const TChannelRef& channel) {
 TChannelListFrm* TChannelBrowser::Frm() {
     if (!FFrm) {
         FFrm = new TChannelListFrm(FCatalog, *FLogos, FWindow);
+        // Beside the player, which stays in sight.
+        FFrm->move(FWindow->frameGeometry().topRight() + QPoint(8, 0));
         FFrm->SetSchedules(FSchedules);
         FFrm->SetPlaying(FPlaying);
         // Queued, so that a refused address leaves through the application's error
