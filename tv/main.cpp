@@ -3,6 +3,8 @@
 #include "common/appshell.h"
 #include "common/pixelfont.h"
 #include "header/makerheader.h"
+#include "tv/archivecontrols.h"
+#include "tv/catchupplay.h"
 #include "tv/channelmenu.h"
 #include "tv/channelsearchfrm.h"
 #include "tv/mediaplayer.h"
@@ -108,6 +110,11 @@ void TMainFrm::CreateChannelMenu() {
         connect(new QShortcut(key, this), &QShortcut::activated, this,
                 [this, delta] { StepChannel(delta); });
     connect(WMP, &TMediaPlayer::stepRequested, this, &TMainFrm::StepChannel);
+    FCatchup = new TCatchupPlay(*this);
+    connect(WMP->ArchiveControls(), &TArchiveControls::liveRequested, this, [this] {
+        if (FCatchup->Playing())
+            Play(FPlaying);
+    });
     connect(new QShortcut(TChannelMenu::SearchKey, this), &QShortcut::activated, this,
             &TMainFrm::Search);
     setAcceptDrops(true);
@@ -131,17 +138,21 @@ void TMainFrm::PlayChannel(int position) {
     Play({{FOpenList->List(), {}}, position});
 }
 
-const TPlaylistChannel* TMainFrm::Play(const TChannelRef& ref) {
+const TPlaylistChannel* TMainFrm::Play(const TChannelRef& ref, const TProgramme* programme) {
     const TPlaylistChannel* channel =
         ref.source.list ? ChannelAt(*ref.source.list, ref.position) : nullptr;
-    if (!channel)
+    const QList<TStreamAddress> addresses =
+        !channel    ? QList<TStreamAddress>()
+        : programme ? FCatchup->Archive(*channel, *programme, QDateTime::currentDateTimeUtc())
+                    : FCatchup->Live(*channel);
+    if (addresses.isEmpty())
         return nullptr;
     if (!Memo1->isHidden()) {
         Memo1->hide();
         WMP->show();
     }
-    WMP->PlayChannel(channel->addresses);
-    setWindowTitle(channel->name + u" - "_s + BaseCaption);
+    WMP->PlayChannel(addresses);
+    setWindowTitle(FCatchup->Caption(channel->name) + u" - "_s + BaseCaption);
     FPlaying = ref;
     return channel;
 }

@@ -12,11 +12,13 @@ class QLabel;
 class QMenu;
 class QPlainTextEdit;
 class QToolButton;
+class TCatchupPlay;
 class TChannelMenu;
 class TChannelSearchFrm;
 class TMakerHeader;
 class TMediaPlayer;
 class TOpenChannelList;
+struct TProgramme;
 
 // The window's caption as designed, saved at creation; every channel's caption is
 // built on it, so the channel names never pile up.
@@ -49,6 +51,11 @@ public:
     // groups), round from either end. PgUp and PgDn come here.
     void StepChannel(int delta);
     void Search();
+    // Plays the programme, ended or on air, from the channel's archive, and says which in
+    // the caption and the status line; "回到直播" (End) and a channel step play live again.
+    void PlayArchive(const TChannelRef& channel, const TProgramme& programme) {
+        Play(channel, &programme);
+    }
     // The one line of the status over the picture; empty hides it.
     void ShowListStatus(const QString& text);
 
@@ -65,8 +72,9 @@ protected:
 private:
     void CreateChannelMenu();
     void FormCreate();
-    // Plays the channel and names it in the caption; null when the source has no such channel.
-    const TPlaylistChannel* Play(const TChannelRef& channel);
+    // Plays the channel, or the programme from its archive, and names it in the caption;
+    // null when the source has no such channel, or the programme no archive.
+    const TPlaylistChannel* Play(const TChannelRef& channel, const TProgramme* programme = nullptr);
 
     // The program's one pseudo-random generator; the maker header's button re-seeds it.
     std::mt19937 FRandom;
@@ -74,6 +82,7 @@ private:
     TOpenChannelList* FOpenList = nullptr;
     TChannelMenu* FMenu = nullptr;
     TChannelSearchFrm* FSearchFrm = nullptr;
+    TCatchupPlay* FCatchup = nullptr;
     TChannelSource FBuiltIn = BuiltInChannels();
     TChannelRef FPlaying; // none before the first channel
 };
