@@ -5,8 +5,9 @@
 #include "header/makerheader.h"
 #include "tv/archivecontrols.h"
 #include "tv/catchupplay.h"
+#include "tv/channelbrowser.h"
 #include "tv/channelmenu.h"
-#include "tv/channelsearchfrm.h"
+#include "tv/listguide.h"
 #include "tv/mediaplayer.h"
 #include "tv/openchannellist.h"
 #include "tv/openplaylistfrm.h"
@@ -96,14 +97,23 @@ TMainFrm::TMainFrm(QWidget* parent) : QWidget(parent) {
 void TMainFrm::CreateChannelMenu() {
     StartPopupMenu = new QMenu(this);
     StartPopupMenu->setObjectName(u"StartPopupMenu"_s);
-    FMenu = new TChannelMenu(StartPopupMenu, FBuiltIn);
+    FBrowser = new TChannelBrowser(this, FBuiltIn);
+    FMenu = new TChannelMenu(StartPopupMenu, FBuiltIn, FBrowser->Catalog());
     FOpenList = new TOpenChannelList(this);
-    connect(FOpenList, &TOpenChannelList::changed, FMenu, &TChannelMenu::SetPlaylist);
+    FBrowser->Follow(FOpenList, FMenu);
+    connect(FBrowser, &TChannelBrowser::playChosen, this, &TMainFrm::Play);
     connect(FOpenList, &TOpenChannelList::statusChanged, this, &TMainFrm::ShowListStatus);
+    FGuide = new TListGuide(FOpenList);
+    connect(FGuide, &TListGuide::statusChanged, this, &TMainFrm::ShowListStatus);
+    connect(FGuide, &TListGuide::guideChanged, FBrowser, &TChannelBrowser::SetGuide);
+    connect(FMenu, &TChannelMenu::guideChosen, this, [this] {
+        if (FOpenList->List())
+            FGuide->SetGuideLocation(TOpenPlaylistFrm::Ask(this, TOpenPlaylistFrm::TAsked::Guide));
+    });
     connect(FMenu, &TChannelMenu::channelChosen, this, &TMainFrm::N4Click);
     connect(FMenu, &TChannelMenu::openChosen, this,
             [this] { OpenPlaylist(TOpenPlaylistFrm::Ask(this)); });
-    connect(FMenu, &TChannelMenu::searchChosen, this, &TMainFrm::Search);
+    connect(FMenu, &TChannelMenu::windowChosen, this, &TMainFrm::Search);
     connect(FMenu, &TChannelMenu::removeChosen, FOpenList, &TOpenChannelList::Remove);
     // In the window; full screen the player is a window of its own and says so itself.
     for (const auto& [key, delta] : {std::pair{Qt::Key_PageUp, -1}, {Qt::Key_PageDown, 1}})
@@ -115,7 +125,7 @@ void TMainFrm::CreateChannelMenu() {
         if (FCatchup->Playing())
             Play(FPlaying);
     });
-    connect(new QShortcut(TChannelMenu::SearchKey, this), &QShortcut::activated, this,
+    connect(new QShortcut(TChannelMenu::WindowKey, this), &QShortcut::activated, this,
             &TMainFrm::Search);
     setAcceptDrops(true);
 }
@@ -154,6 +164,8 @@ const TPlaylistChannel* TMainFrm::Play(const TChannelRef& ref, const TProgramme*
     WMP->PlayChannel(addresses);
     setWindowTitle(FCatchup->Caption(channel->name) + u" - "_s + BaseCaption);
     FPlaying = ref;
+    FBrowser->Played(ref);
+    FGuide->Playing(ref.source.list, ref.position);
     return channel;
 }
 
@@ -172,7 +184,11 @@ void TMainFrm::StepChannel(int delta) {
     const TPlaylistChannel* channel = Play({source, step->position});
     // Full screen there is no caption to read the channel from.
     if (WMP->IsFullScreen())
-        WMP->ShowOnScreen(u"%1  %2/%3"_s.arg(channel->name).arg(step->place + 1).arg(step->count));
+        WMP->ShowOnScreen(u"%1  %2/%3\n%4"_s.arg(channel->name)
+                              .arg(step->place + 1)
+                              .arg(step->count)
+                              .arg(FGuide->OnAir())
+                              .trimmed());
 }
 
 void TMainFrm::OpenPlaylist(const QString& fileOrAddress) {
@@ -180,18 +196,7 @@ void TMainFrm::OpenPlaylist(const QString& fileOrAddress) {
 }
 
 void TMainFrm::Search() {
-    if (!FOpenList->List())
-        return;
-    if (!FSearchFrm) {
-        FSearchFrm = new TChannelSearchFrm(this);
-        FSearchFrm->SetPlaylist(FOpenList->List());
-        connect(FOpenList, &TOpenChannelList::changed, FSearchFrm, &TChannelSearchFrm::SetPlaylist);
-        // Queued, so that a refused address leaves through the application's error
-        // report and not through the list view's own code.
-        connect(FSearchFrm, &TChannelSearchFrm::channelChosen, this, &TMainFrm::PlayChannel,
-                Qt::QueuedConnection);
-    }
-    FSearchFrm->Present();
+    FBrowser->ShowFilter();
 }
 
 void TMainFrm::ShowListStatus(const QString& text) {

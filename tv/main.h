@@ -13,9 +13,10 @@ class QMenu;
 class QPlainTextEdit;
 class QToolButton;
 class TCatchupPlay;
+class TChannelBrowser;
 class TChannelMenu;
-class TChannelSearchFrm;
 class TMakerHeader;
+class TListGuide;
 class TMediaPlayer;
 class TOpenChannelList;
 struct TProgramme;
@@ -50,6 +51,7 @@ public:
     // it came from (the built-in table's shown items, or the channel list across its
     // groups), round from either end. PgUp and PgDn come here.
     void StepChannel(int delta);
+    // Opens the channel window with the focus in its filter; Ctrl+F comes here.
     void Search();
     // Plays the programme, ended or on air, from the channel's archive, and says which in
     // the caption and the status line; "回到直播" (End) and a channel step play live again.
@@ -61,9 +63,9 @@ public:
 
     TMakerHeader* Header() const { return FHeader; }
     TOpenChannelList* OpenList() const { return FOpenList; }
+    TListGuide* Guide() const { return FGuide; }
     TChannelMenu* Menu() const { return FMenu; }
-    // Null until the first search.
-    TChannelSearchFrm* SearchFrm() const { return FSearchFrm; }
+    TChannelBrowser* Browser() const { return FBrowser; }
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -80,8 +82,9 @@ private:
     std::mt19937 FRandom;
     TMakerHeader* FHeader = nullptr;
     TOpenChannelList* FOpenList = nullptr;
+    TListGuide* FGuide = nullptr;
     TChannelMenu* FMenu = nullptr;
-    TChannelSearchFrm* FSearchFrm = nullptr;
+    TChannelBrowser* FBrowser = nullptr;
     TCatchupPlay* FCatchup = nullptr;
     TChannelSource FBuiltIn = BuiltInChannels();
     TChannelRef FPlaying; // none before the first channel

@@ -1,5 +1,6 @@
 #include "tv/guide.h"
 #include "tv/guidereader.h"
+#include "tv/tests/httptestserver.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>
@@ -9,20 +10,6 @@ using namespace Qt::Literals::StringLiterals;
 namespace {
 
 const QDateTime Now = QDateTime(QDate(2026, 12, 9), QTime(12, 0), Qt::UTC);
-
-QByteArray Gzip(const QByteArray& plain) {
-    z_stream zip{};
-    deflateInit2(&zip, 1, Z_DEFLATED, 16 + MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
-    QByteArray out(qsizetype(deflateBound(&zip, uLong(plain.size()))), '\0');
-    zip.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(plain.data()));
-    zip.avail_in = uInt(plain.size());
-    zip.next_out = reinterpret_cast<Bytef*>(out.data());
-    zip.avail_out = uInt(out.size());
-    deflate(&zip, Z_FINISH);
-    out.resize(qsizetype(zip.total_out));
-    deflateEnd(&zip);
-    return out;
-}
 
 QByteArray Programme(const char* channel, const char* start, const char* stop, const char* title) {
     return "<programme channel=\""_ba + channel + "\" start=\"" + start + "\"" +
@@ -90,11 +77,12 @@ const TGuideCase GuideCases[] = {
         Channel("HUNAN", "<display-name>湖南卫视</display-name>") + Channel("OTHER")),
      "CCTV-1 综合=CCTV1: 09T12:00-13:00/0 C, 09T13:00-14:00/0 C2\n湖南卫视=HUNAN: 09T12:00-13:00/0 "
      "H"},
-    {"a duplicated id merges, the first read kept where they overlap",
+    {"a duplicated id merges, also before its matching element, the first read kept where they "
+     "overlap",
      "#EXTM3U\n#EXTINF:-1,B2\nhttp://a/a\n",
      Tv(Channel("d", "<display-name>B1</display-name>") +
-        Channel("D", "<display-name>B2</display-name>") +
         Programme("d", "20261209120000", "20261209130000", "first") +
+        Channel("D", "<display-name>B2</display-name>") +
         Programme("D", "20261209123000", "20261209133000", "overlap") +
         Programme("D", "20261209130000", "20261209140000", "second")),
      "B2=d: 09T12:00-13:00/0 first, 09T13:00-14:00/0 second"},
