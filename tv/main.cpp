@@ -101,7 +101,8 @@ void TMainFrm::CreateChannelMenu() {
     FMenu = new TChannelMenu(StartPopupMenu, FBuiltIn, FBrowser->Catalog());
     FOpenList = new TOpenChannelList(this);
     FBrowser->Follow(FOpenList, FMenu);
-    connect(FBrowser, &TChannelBrowser::playChosen, this, &TMainFrm::Play);
+    connect(FBrowser, &TChannelBrowser::playChosen, this,
+            [this](const TChannelRef& channel) { Play(channel); });
     connect(FOpenList, &TOpenChannelList::statusChanged, this, &TMainFrm::ShowListStatus);
     FGuide = new TListGuide(FOpenList);
     connect(FGuide, &TListGuide::statusChanged, this, &TMainFrm::ShowListStatus);
