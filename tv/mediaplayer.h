@@ -26,13 +26,12 @@ class TMediaPlayer : public QWidget {
     Q_PROPERTY(QString URL READ URL WRITE setURL)
 public:
     explicit TMediaPlayer(QWidget* parent = nullptr);
-    ~TMediaPlayer() override;
 
     QString URL() const { return FUrl; }
     // Starts playing the address at once, replacing whatever played before. Throws
     // EMediaPlayerError for an address that is not one absolute address, or when the
     // engine refuses it; the address played before is then kept.
-    void setURL(const QString& url, const TRequestHeaders& headers = {});
+    void setURL(const QString& url);
     // Plays a channel of one or more addresses, from the one that last played it in this
     // run; when one fails for good, after its reconnects, the next is tried, and the
     // channel fails when all have. Throws as setURL for the first address it tries.
@@ -79,9 +78,7 @@ private:
     void UseRenderer(bool software);
     void PictureShown();
     void FallBackToSoftware();
-    void RendererReady();
     void Play(const TStreamAddress& address);
-    int Load(const QString& address);
     void Apply(const TStreamAction& action);
     void SetPaused(bool paused);
     void ShowStatus();
@@ -89,23 +86,18 @@ private:
     void PlaceParts();
 
     std::unique_ptr<TMpvEngine> FEngine;
-    TPictureRenderer* FRenderer = nullptr; // in its window, a child of this widget
+    // After the engine, so that the render context goes before the engine it belongs to.
+    TRendererPtr FRenderer;
     TControlBar* FBar = nullptr;
 
     QString FUrl;
     TRequestHeaders FHeaders;
-    QList<TStreamAddress> FAddresses;
     TAddressRotation FRotation;
     TStreamSession FSession;
     QElapsedTimer FClock;
     QTimer FWatchdog;
     QTimer FRetry;
     QString FRetryAddress;
-    // What the engine was last told to open, and a load held back while the renderer
-    // has no render context yet, since libmpv gives up the video of a load that
-    // starts without one.
-    QString FLoaded;
-    QString FHeldLoad;
 
     bool FPaused = false;
     bool FFullScreen = false;
