@@ -11,3 +11,9 @@ target_compile_definitions(tv_bench PRIVATE
 # and the memory they cost.
 add_executable(playlist_bench playlist_bench.cpp)
 target_link_libraries(playlist_bench PRIVATE tvui benchmark::benchmark)
+
+# Memory over a thousand channel switches, read from /proc and the C library's allocator.
+if(TARGET tvflicker)
+    add_executable(flicking_bench flicking_bench.cpp)
+    target_link_libraries(flicking_bench PRIVATE tvflicker)
+endif()
