@@ -92,6 +92,7 @@ private:
 
     QString FUrl;
     TRequestHeaders FHeaders;
+    TStreamKind FKind = TStreamKind::Live;
     TAddressRotation FRotation;
     TStreamSession FSession;
     QElapsedTimer FClock;
