@@ -70,7 +70,7 @@ private:
     void DrainEvents();
     void HandleEvent(const mpv_event& event);
     void HandlePropertyChange(const mpv_event& event);
-    int Issue(const TStreamAddress& address);
+    int Send(const TStreamAddress& address);
 
     mpv_handle* FMpv = nullptr;
     bool FCanDraw = false;
