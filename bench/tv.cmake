@@ -10,7 +10,7 @@ target_compile_definitions(tv_bench PRIVATE
 # Channel lists of 10,000 entries: reading, the menu, the largest group, a search keystroke
 # and the memory they cost.
 add_executable(playlist_bench playlist_bench.cpp)
-target_link_libraries(playlist_bench PRIVATE tvui benchmark::benchmark)
+target_link_libraries(playlist_bench PRIVATE tvtestsupport benchmark::benchmark)
 
 # Memory over a thousand channel switches, read from /proc and the C library's allocator.
 if(TARGET tvflicker)

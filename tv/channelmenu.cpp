@@ -35,6 +35,7 @@ TChannelMenu::TChannelMenu(QMenu* menu, const TChannelSource& builtIn)
     FSearch = Command(u"PlaylistSearch"_s, u"查找频道…"_s, &TChannelMenu::searchChosen);
     FSearch->setShortcut(SearchKey);
     Command(u"PlaylistOpen"_s, u"打开频道列表…"_s, &TChannelMenu::openChosen);
+    FGuide = Command(u"PlaylistGuide"_s, u"设置节目单地址…"_s, &TChannelMenu::guideChosen);
     FRemove = Command(u"PlaylistRemove"_s, u"移除频道列表"_s, &TChannelMenu::removeChosen);
     SetPlaylist(nullptr);
 }
@@ -64,7 +65,7 @@ void TChannelMenu::SetPlaylist(const std::shared_ptr<const TPlaylist>& list) {
         FGroups.append(group);
         first += int(FList->groups[i].channels.size());
     }
-    for (QAction* command : {FCommandsSeparator, FSearch, FRemove})
+    for (QAction* command : {FCommandsSeparator, FSearch, FGuide, FRemove})
         command->setVisible(FList != nullptr);
 }
 

@@ -35,6 +35,7 @@ signals:
     void channelChosen(QAction* item);
     void openChosen();
     void searchChosen();
+    void guideChosen();
     void removeChosen();
 
 private:
@@ -47,6 +48,7 @@ private:
     std::shared_ptr<const TPlaylist> FList;
     QAction* FCommandsSeparator;
     QAction* FSearch;
+    QAction* FGuide;
     QAction* FRemove;
     QList<QMenu*> FGroups;
 };

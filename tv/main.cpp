@@ -5,6 +5,7 @@
 #include "header/makerheader.h"
 #include "tv/channelmenu.h"
 #include "tv/channelsearchfrm.h"
+#include "tv/listguide.h"
 #include "tv/mediaplayer.h"
 #include "tv/openchannellist.h"
 #include "tv/openplaylistfrm.h"
@@ -98,6 +99,12 @@ void TMainFrm::CreateChannelMenu() {
     FOpenList = new TOpenChannelList(this);
     connect(FOpenList, &TOpenChannelList::changed, FMenu, &TChannelMenu::SetPlaylist);
     connect(FOpenList, &TOpenChannelList::statusChanged, this, &TMainFrm::ShowListStatus);
+    FGuide = new TListGuide(FOpenList);
+    connect(FGuide, &TListGuide::statusChanged, this, &TMainFrm::ShowListStatus);
+    connect(FMenu, &TChannelMenu::guideChosen, this, [this] {
+        if (FOpenList->List())
+            FGuide->SetGuideLocation(TOpenPlaylistFrm::Ask(this, TOpenPlaylistFrm::TAsked::Guide));
+    });
     connect(FMenu, &TChannelMenu::channelChosen, this, &TMainFrm::N4Click);
     connect(FMenu, &TChannelMenu::openChosen, this,
             [this] { OpenPlaylist(TOpenPlaylistFrm::Ask(this)); });
@@ -143,6 +150,7 @@ const TPlaylistChannel* TMainFrm::Play(const TChannelRef& ref) {
     WMP->PlayChannel(channel->addresses);
     setWindowTitle(channel->name + u" - "_s + BaseCaption);
     FPlaying = ref;
+    FGuide->Playing(ref.source.list, ref.position);
     return channel;
 }
 
@@ -161,7 +169,11 @@ void TMainFrm::StepChannel(int delta) {
     const TPlaylistChannel* channel = Play({source, step->position});
     // Full screen there is no caption to read the channel from.
     if (WMP->IsFullScreen())
-        WMP->ShowOnScreen(u"%1  %2/%3"_s.arg(channel->name).arg(step->place + 1).arg(step->count));
+        WMP->ShowOnScreen(u"%1  %2/%3\n%4"_s.arg(channel->name)
+                              .arg(step->place + 1)
+                              .arg(step->count)
+                              .arg(FGuide->OnAir())
+                              .trimmed());
 }
 
 void TMainFrm::OpenPlaylist(const QString& fileOrAddress) {

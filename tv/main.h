@@ -15,6 +15,7 @@ class QToolButton;
 class TChannelMenu;
 class TChannelSearchFrm;
 class TMakerHeader;
+class TListGuide;
 class TMediaPlayer;
 class TOpenChannelList;
 
@@ -54,6 +55,7 @@ public:
 
     TMakerHeader* Header() const { return FHeader; }
     TOpenChannelList* OpenList() const { return FOpenList; }
+    TListGuide* Guide() const { return FGuide; }
     TChannelMenu* Menu() const { return FMenu; }
     // Null until the first search.
     TChannelSearchFrm* SearchFrm() const { return FSearchFrm; }
@@ -72,6 +74,7 @@ private:
     std::mt19937 FRandom;
     TMakerHeader* FHeader = nullptr;
     TOpenChannelList* FOpenList = nullptr;
+    TListGuide* FGuide = nullptr;
     TChannelMenu* FMenu = nullptr;
     TChannelSearchFrm* FSearchFrm = nullptr;
     TChannelSource FBuiltIn = BuiltInChannels();

@@ -321,10 +321,11 @@ void TMainFrmTest::sameChannelTwiceAssignsTheAddressAgain() {
 
 void TMainFrmTest::categoryItemPlaysNothing() {
     int asked = 0;
-    const TOpenPlaylistFrm::TAsker previous = TOpenPlaylistFrm::SetAsker([&asked](QWidget*) {
-        ++asked;
-        return QString();
-    });
+    const TOpenPlaylistFrm::TAsker previous =
+        TOpenPlaylistFrm::SetAsker([&asked](QWidget*, TOpenPlaylistFrm::TAsked) {
+            ++asked;
+            return QString();
+        });
     for (QAction* entry : FFrm->StartPopupMenu->actions())
         entry->trigger();
     QCoreApplication::processEvents();

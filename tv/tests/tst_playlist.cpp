@@ -70,6 +70,8 @@ private slots:
     void stepsThroughTheListItCameFrom_data();
     void stepsThroughTheListItCameFrom();
     void aStepEndsTheAttemptsAtOnce();
+    void showsWhatIsOnFromTheListsGuide_data();
+    void showsWhatIsOnFromTheListsGuide();
 
 private:
     QString File(const QString& name, const QByteArray& bytes);
@@ -89,6 +91,7 @@ void TPlaylistTest::initTestCase() {
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, FDir.filePath(u"config"_s));
     FSettingsFile = QSettings().fileName();
     QVERIFY(FSettingsFile.startsWith(FDir.path()));
+    qputenv("XDG_CACHE_HOME", FDir.filePath(u"cache"_s).toUtf8());
     const QString dead = u"rtsp://127.0.0.1:%1/tv"_s.arg(ClosedLoopbackPort());
     TMediaPlayer::SetAddressRedirect([dead](const QString& address) {
         return QUrl(address).host() == u"127.0.0.1"_s ? address : dead;
@@ -101,6 +104,7 @@ void TPlaylistTest::initTestCase() {
     // Nothing is written for a user who opens no list.
     TMainFrm().show();
     QVERIFY(!QFile::exists(FSettingsFile));
+    QVERIFY(!QFile::exists(FDir.filePath(u"cache"_s)));
 }
 
 void TPlaylistTest::init() {
@@ -185,7 +189,7 @@ void TPlaylistTest::channelItemPlaysLikeABuiltInOne() {
         texts << (action->isSeparator() ? u"-"_s : action->text());
     QCOMPARE(texts, (QStringList{u"电影电视"_s, u"体育电视"_s, u"国内电视"_s, u"国外电视"_s, u"-"_s,
                                  u"央视"_s, u"体育"_s, u"-"_s, u"查找频道…"_s, u"打开频道列表…"_s,
-                                 u"移除频道列表"_s}));
+                                 u"设置节目单地址…"_s, u"移除频道列表"_s}));
     QMenu* sports = FFrm->Menu()->Groups()[1];
     QVERIFY(sports->isEmpty()); // made when first opened
     sports->popup(QPoint(200, 200));
@@ -349,6 +353,56 @@ int main(int argc, char** argv) {
     TApplication app(argc, argv);
     TPlaylistTest test;
     return QTest::qExec(&test, argc, argv);
+}
+
+void TPlaylistTest::showsWhatIsOnFromTheListsGuide_data() {
+    QTest::addColumn<QString>("guide");
+    QTest::addColumn<QString>("said"); // empty: what is on
+    QTest::newRow("gzip'd, answered from the cache at the next start")
+        << u"/guide.xml.gz"_s << QString();
+    QTest::newRow("a page in its place") << u"/page.html"_s << u"节目单没能读入："_s;
+}
+
+void TPlaylistTest::showsWhatIsOnFromTheListsGuide() {
+    QFETCH(QString, guide);
+    QFETCH(QString, said);
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    const QDateTime start = now.addSecs(-600), stop = now.addSecs(1200);
+    const auto at = [](const QDateTime& when) {
+        return when.toString(u"yyyyMMddHHmmss"_s).toUtf8() + " +0000";
+    };
+    FServer.Serve(u"/guide.xml.gz"_s,
+                  Gzip("<tv><channel id=\"cctv1\"><display-name>CCTV-1</display-name></channel>"
+                       "<programme channel=\"cctv1\" start=\"" +
+                       at(start) + "\" stop=\"" + at(stop) +
+                       "\"><title>新闻联播</title></programme>"
+                       "<programme channel=\"cctv1\" start=\"" +
+                       at(stop) + "\" stop=\"" + at(stop.addSecs(1800)) +
+                       "\"><title>焦点访谈</title></programme></tv>"));
+    const QString list = File(u"guide.m3u"_s, "#EXTM3U x-tvg-url=\"" + FServer.Url(guide).toUtf8() +
+                                                  "\"\n#EXTINF:-1 tvg-id=\"CCTV1\",CCTV-1\n"
+                                                  "http://tv.example.com/1\n");
+    const auto clock = [](const QDateTime& when) {
+        return when.toLocalTime().toString(u"HH:mm"_s);
+    };
+    if (said.isEmpty())
+        said = u"正在播放：新闻联播 %1–%2 · 下一个：焦点访谈 %2"_s.arg(clock(start), clock(stop));
+    const qsizetype before = FServer.Requests().size();
+    // The second window opens the list remembered, as the next start does.
+    for (int run = 0; run < (guide.endsWith(u".gz"_s) ? 2 : 1); ++run) {
+        if (run == 0)
+            Open(list);
+        else
+            init();
+        QTRY_VERIFY(FFrm->OpenList()->List());
+        FFrm->PlayChannel(0);
+        QTRY_VERIFY2(FFrm->ListStatusLbl->text().startsWith(said),
+                     qPrintable(FFrm->ListStatusLbl->text()));
+    }
+    if (guide.endsWith(u".gz"_s)) {
+        QCOMPARE(FServer.Requests().size() - before, 2);
+        QVERIFY(FServer.Requests().last().contains("If-None-Match:"));
+    }
 }
 
 #include "tst_playlist.moc"
