@@ -18,6 +18,11 @@ if(TARGET tvflicker)
     target_link_libraries(flicking_bench PRIVATE tvflicker)
 endif()
 
+# The channel window over 10,000 channels with logos from the loopback test server and a
+# week of programmes each.
+add_executable(channelwindow_bench channelwindow_bench.cpp)
+target_link_libraries(channelwindow_bench PRIVATE tvtestsupport benchmark::benchmark)
+
 # The programme guide's reader: a 15 MB guide against Python's streaming parser, and a
 # 200 MB one with its channels last through the incremental reader.
 add_executable(guide_bench guide_bench.cpp $<TARGET_OBJECTS:tvplaylist>)

@@ -3,8 +3,8 @@
 #include "common/appshell.h"
 #include "common/pixelfont.h"
 #include "header/makerheader.h"
+#include "tv/channelbrowser.h"
 #include "tv/channelmenu.h"
-#include "tv/channelsearchfrm.h"
 #include "tv/listguide.h"
 #include "tv/mediaplayer.h"
 #include "tv/openchannellist.h"
@@ -95,12 +95,15 @@ TMainFrm::TMainFrm(QWidget* parent) : QWidget(parent) {
 void TMainFrm::CreateChannelMenu() {
     StartPopupMenu = new QMenu(this);
     StartPopupMenu->setObjectName(u"StartPopupMenu"_s);
-    FMenu = new TChannelMenu(StartPopupMenu, FBuiltIn);
+    FBrowser = new TChannelBrowser(this, FBuiltIn);
+    FMenu = new TChannelMenu(StartPopupMenu, FBuiltIn, FBrowser->Catalog());
     FOpenList = new TOpenChannelList(this);
-    connect(FOpenList, &TOpenChannelList::changed, FMenu, &TChannelMenu::SetPlaylist);
+    FBrowser->Follow(FOpenList, FMenu);
+    connect(FBrowser, &TChannelBrowser::playChosen, this, &TMainFrm::Play);
     connect(FOpenList, &TOpenChannelList::statusChanged, this, &TMainFrm::ShowListStatus);
     FGuide = new TListGuide(FOpenList);
     connect(FGuide, &TListGuide::statusChanged, this, &TMainFrm::ShowListStatus);
+    connect(FGuide, &TListGuide::guideChanged, FBrowser, &TChannelBrowser::SetGuide);
     connect(FMenu, &TChannelMenu::guideChosen, this, [this] {
         if (FOpenList->List())
             FGuide->SetGuideLocation(TOpenPlaylistFrm::Ask(this, TOpenPlaylistFrm::TAsked::Guide));
@@ -108,14 +111,14 @@ void TMainFrm::CreateChannelMenu() {
     connect(FMenu, &TChannelMenu::channelChosen, this, &TMainFrm::N4Click);
     connect(FMenu, &TChannelMenu::openChosen, this,
             [this] { OpenPlaylist(TOpenPlaylistFrm::Ask(this)); });
-    connect(FMenu, &TChannelMenu::searchChosen, this, &TMainFrm::Search);
+    connect(FMenu, &TChannelMenu::windowChosen, this, &TMainFrm::Search);
     connect(FMenu, &TChannelMenu::removeChosen, FOpenList, &TOpenChannelList::Remove);
     // In the window; full screen the player is a window of its own and says so itself.
     for (const auto& [key, delta] : {std::pair{Qt::Key_PageUp, -1}, {Qt::Key_PageDown, 1}})
         connect(new QShortcut(key, this), &QShortcut::activated, this,
                 [this, delta] { StepChannel(delta); });
     connect(WMP, &TMediaPlayer::stepRequested, this, &TMainFrm::StepChannel);
-    connect(new QShortcut(TChannelMenu::SearchKey, this), &QShortcut::activated, this,
+    connect(new QShortcut(TChannelMenu::WindowKey, this), &QShortcut::activated, this,
             &TMainFrm::Search);
     setAcceptDrops(true);
 }
@@ -150,6 +153,7 @@ const TPlaylistChannel* TMainFrm::Play(const TChannelRef& ref) {
     WMP->PlayChannel(channel->addresses);
     setWindowTitle(channel->name + u" - "_s + BaseCaption);
     FPlaying = ref;
+    FBrowser->Played(ref);
     FGuide->Playing(ref.source.list, ref.position);
     return channel;
 }
@@ -181,18 +185,7 @@ void TMainFrm::OpenPlaylist(const QString& fileOrAddress) {
 }
 
 void TMainFrm::Search() {
-    if (!FOpenList->List())
-        return;
-    if (!FSearchFrm) {
-        FSearchFrm = new TChannelSearchFrm(this);
-        FSearchFrm->SetPlaylist(FOpenList->List());
-        connect(FOpenList, &TOpenChannelList::changed, FSearchFrm, &TChannelSearchFrm::SetPlaylist);
-        // Queued, so that a refused address leaves through the application's error
-        // report and not through the list view's own code.
-        connect(FSearchFrm, &TChannelSearchFrm::channelChosen, this, &TMainFrm::PlayChannel,
-                Qt::QueuedConnection);
-    }
-    FSearchFrm->Present();
+    FBrowser->ShowFilter();
 }
 
 void TMainFrm::ShowListStatus(const QString& text) {

@@ -12,8 +12,8 @@ class QLabel;
 class QMenu;
 class QPlainTextEdit;
 class QToolButton;
+class TChannelBrowser;
 class TChannelMenu;
-class TChannelSearchFrm;
 class TMakerHeader;
 class TListGuide;
 class TMediaPlayer;
@@ -49,6 +49,7 @@ public:
     // it came from (the built-in table's shown items, or the channel list across its
     // groups), round from either end. PgUp and PgDn come here.
     void StepChannel(int delta);
+    // Opens the channel window with the focus in its filter; Ctrl+F comes here.
     void Search();
     // The one line of the status over the picture; empty hides it.
     void ShowListStatus(const QString& text);
@@ -57,8 +58,7 @@ public:
     TOpenChannelList* OpenList() const { return FOpenList; }
     TListGuide* Guide() const { return FGuide; }
     TChannelMenu* Menu() const { return FMenu; }
-    // Null until the first search.
-    TChannelSearchFrm* SearchFrm() const { return FSearchFrm; }
+    TChannelBrowser* Browser() const { return FBrowser; }
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -76,7 +76,7 @@ private:
     TOpenChannelList* FOpenList = nullptr;
     TListGuide* FGuide = nullptr;
     TChannelMenu* FMenu = nullptr;
-    TChannelSearchFrm* FSearchFrm = nullptr;
+    TChannelBrowser* FBrowser = nullptr;
     TChannelSource FBuiltIn = BuiltInChannels();
     TChannelRef FPlaying; // none before the first channel
 };
