@@ -5,6 +5,7 @@
 #include <QWidget>
 
 class QLabel;
+class QSlider;
 class QToolButton;
 
 // The player's own controls and status line, along its bottom edge. Full screen the
@@ -24,6 +25,11 @@ public:
     void SetFullScreen(bool fullScreen);
     // The pointer moved over the picture.
     void PointerMoved();
+    // The place in a programme played again and its slider, in seconds; a duration of 0
+    // hides them.
+    void ShowPosition(double position, double duration);
+    // The button back to the channel as it airs, while a programme is played again.
+    void ShowLive(bool shown);
 
 signals:
     void pauseClicked();
@@ -31,6 +37,9 @@ signals:
     void muteToggled(bool muted);
     void volumeMoved(int volume);
     void fullScreenClicked();
+    // The slider was let go, or clicked, at this many seconds into the programme.
+    void seekRequested(double seconds);
+    void liveClicked();
 
 private:
     QToolButton* AddButton(const QString& name, QStyle::StandardPixmap icon, const QString& text);
@@ -38,6 +47,9 @@ private:
 
     QToolButton* FPlayBtn = nullptr;
     QToolButton* FFullBtn = nullptr;
+    QToolButton* FLiveBtn = nullptr;
+    QLabel* FPositionLbl = nullptr;
+    QSlider* FSeekSld = nullptr;
     QLabel* FStatusLbl = nullptr;
     // Full screen: the pointer moved a moment ago, and the status says the channel plays.
     QTimer FPointerShown;

@@ -3,6 +3,8 @@
 #include "common/appshell.h"
 #include "common/pixelfont.h"
 #include "header/makerheader.h"
+#include "tv/archivecontrols.h"
+#include "tv/catchupplay.h"
 #include "tv/channelbrowser.h"
 #include "tv/channelmenu.h"
 #include "tv/listguide.h"
@@ -99,7 +101,8 @@ void TMainFrm::CreateChannelMenu() {
     FMenu = new TChannelMenu(StartPopupMenu, FBuiltIn, FBrowser->Catalog());
     FOpenList = new TOpenChannelList(this);
     FBrowser->Follow(FOpenList, FMenu);
-    connect(FBrowser, &TChannelBrowser::playChosen, this, &TMainFrm::Play);
+    connect(FBrowser, &TChannelBrowser::playChosen, this,
+            [this](const TChannelRef& channel) { Play(channel); });
     connect(FOpenList, &TOpenChannelList::statusChanged, this, &TMainFrm::ShowListStatus);
     FGuide = new TListGuide(FOpenList);
     connect(FGuide, &TListGuide::statusChanged, this, &TMainFrm::ShowListStatus);
@@ -118,6 +121,11 @@ void TMainFrm::CreateChannelMenu() {
         connect(new QShortcut(key, this), &QShortcut::activated, this,
                 [this, delta] { StepChannel(delta); });
     connect(WMP, &TMediaPlayer::stepRequested, this, &TMainFrm::StepChannel);
+    FCatchup = new TCatchupPlay(*this);
+    connect(WMP->ArchiveControls(), &TArchiveControls::liveRequested, this, [this] {
+        if (FCatchup->Playing())
+            Play(FPlaying);
+    });
     connect(new QShortcut(TChannelMenu::WindowKey, this), &QShortcut::activated, this,
             &TMainFrm::Search);
     setAcceptDrops(true);
@@ -141,17 +149,21 @@ void TMainFrm::PlayChannel(int position) {
     Play({{FOpenList->List(), {}}, position});
 }
 
-const TPlaylistChannel* TMainFrm::Play(const TChannelRef& ref) {
+const TPlaylistChannel* TMainFrm::Play(const TChannelRef& ref, const TProgramme* programme) {
     const TPlaylistChannel* channel =
         ref.source.list ? ChannelAt(*ref.source.list, ref.position) : nullptr;
-    if (!channel)
+    const QList<TStreamAddress> addresses =
+        !channel    ? QList<TStreamAddress>()
+        : programme ? FCatchup->Archive(*channel, *programme, QDateTime::currentDateTimeUtc())
+                    : FCatchup->Live(*channel);
+    if (addresses.isEmpty())
         return nullptr;
     if (!Memo1->isHidden()) {
         Memo1->hide();
         WMP->show();
     }
-    WMP->PlayChannel(channel->addresses);
-    setWindowTitle(channel->name + u" - "_s + BaseCaption);
+    WMP->PlayChannel(addresses);
+    setWindowTitle(FCatchup->Caption(channel->name) + u" - "_s + BaseCaption);
     FPlaying = ref;
     FBrowser->Played(ref);
     FGuide->Playing(ref.source.list, ref.position);

@@ -12,12 +12,14 @@ class QLabel;
 class QMenu;
 class QPlainTextEdit;
 class QToolButton;
+class TCatchupPlay;
 class TChannelBrowser;
 class TChannelMenu;
 class TMakerHeader;
 class TListGuide;
 class TMediaPlayer;
 class TOpenChannelList;
+struct TProgramme;
 
 // The window's caption as designed, saved at creation; every channel's caption is
 // built on it, so the channel names never pile up.
@@ -51,6 +53,11 @@ public:
     void StepChannel(int delta);
     // Opens the channel window with the focus in its filter; Ctrl+F comes here.
     void Search();
+    // Plays the programme, ended or on air, from the channel's archive, and says which in
+    // the caption and the status line; "回到直播" (End) and a channel step play live again.
+    void PlayArchive(const TChannelRef& channel, const TProgramme& programme) {
+        Play(channel, &programme);
+    }
     // The one line of the status over the picture; empty hides it.
     void ShowListStatus(const QString& text);
 
@@ -67,8 +74,9 @@ protected:
 private:
     void CreateChannelMenu();
     void FormCreate();
-    // Plays the channel and names it in the caption; null when the source has no such channel.
-    const TPlaylistChannel* Play(const TChannelRef& channel);
+    // Plays the channel, or the programme from its archive, and names it in the caption;
+    // null when the source has no such channel, or the programme no archive.
+    const TPlaylistChannel* Play(const TChannelRef& channel, const TProgramme* programme = nullptr);
 
     // The program's one pseudo-random generator; the maker header's button re-seeds it.
     std::mt19937 FRandom;
@@ -77,6 +85,7 @@ private:
     TListGuide* FGuide = nullptr;
     TChannelMenu* FMenu = nullptr;
     TChannelBrowser* FBrowser = nullptr;
+    TCatchupPlay* FCatchup = nullptr;
     TChannelSource FBuiltIn = BuiltInChannels();
     TChannelRef FPlaying; // none before the first channel
 };

@@ -1,5 +1,6 @@
 #include "tv/mediaplayer.h"
 
+#include "tv/archivecontrols.h"
 #include "tv/controlbar.h"
 
 #include <QKeyEvent>
@@ -34,6 +35,7 @@ TMediaPlayer::TMediaPlayer(QWidget* parent)
     connect(FBar, &TControlBar::muteToggled, this, &TMediaPlayer::SetMuted);
     connect(FBar, &TControlBar::volumeMoved, this, &TMediaPlayer::SetVolume);
     connect(FBar, &TControlBar::fullScreenClicked, this, &TMediaPlayer::ToggleFullScreen);
+    FArchive = new TArchiveControls(*FEngine, *FBar, this);
     TMpvEngine* engine = FEngine.get();
     connect(engine, &TMpvEngine::logLine, this,
             [this](const QString& line) { FSession.OnLog(line); });
@@ -100,8 +102,9 @@ void TMediaPlayer::Play(const TStreamAddress& address) {
     const QString target = Redirect() ? Redirect()(address.url) : address.url;
     const TStreamSession before = FSession;
     FRetry.stop();
-    const int rc =
-        FEngine->Load({FSession.Start(target, FClock.elapsed()), address.headers, address.kind});
+    const bool archive = address.kind == TStreamKind::Archive;
+    const int rc = FEngine->Load(
+        {FSession.Start(target, FClock.elapsed(), archive), address.headers, address.kind});
     if (rc < 0) {
         FSession = before;
         throw EMediaPlayerError(
@@ -110,6 +113,7 @@ void TMediaPlayer::Play(const TStreamAddress& address) {
     FUrl = address.url;
     FHeaders = address.headers;
     FKind = address.kind;
+    FArchive->SetKind(address.kind);
     if (FPaused)
         SetPaused(false);
     FWatchdog.start();
@@ -149,7 +153,7 @@ void TMediaPlayer::ShowStatus() {
 
 void TMediaPlayer::TogglePause() {
     const TStreamStatus status = FSession.Status();
-    if ((status == TStreamStatus::Stopped || status == TStreamStatus::Failed) && !FUrl.isEmpty())
+    if (!FSession.Watching() && status != TStreamStatus::Paused && !FUrl.isEmpty())
         return PlayChannel(FRotation.Addresses());
     SetPaused(!FPaused);
     ShowStatus();
@@ -226,6 +230,6 @@ void TMediaPlayer::keyPressEvent(QKeyEvent* event) {
         ToggleFullScreen();
     else if ((key == Qt::Key_PageUp || key == Qt::Key_PageDown) && isWindow())
         emit stepRequested(key == Qt::Key_PageUp ? -1 : 1);
-    else
+    else if (!FArchive->Key(key))
         QWidget::keyPressEvent(event);
 }

@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 
+class TArchiveControls;
 class TControlBar;
 
 // The media-player control: plays a network stream given by its address, shows the
@@ -51,6 +52,8 @@ public:
     void SetVolume(int volume) { FEngine->Set("volume", QByteArray::number(volume)); }
     void ToggleFullScreen();
     bool IsFullScreen() const { return FFullScreen; }
+    // The place, the seeking and the way back to live of a programme played again.
+    TArchiveControls* ArchiveControls() const { return FArchive; }
     // Shows a line over the picture for 2 s, drawn by libmpv with the picture.
     void ShowOnScreen(const QString& text) {
         FEngine->Command({"show-text", text.toUtf8(), "2000"});
@@ -89,6 +92,7 @@ private:
     // After the engine, so that the render context goes before the engine it belongs to.
     TRendererPtr FRenderer;
     TControlBar* FBar = nullptr;
+    TArchiveControls* FArchive = nullptr;
 
     QString FUrl;
     TRequestHeaders FHeaders;

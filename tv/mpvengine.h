@@ -15,6 +15,14 @@
 struct mpv_handle;
 struct mpv_event;
 
+// Where the stream plays and how long it lasts, in seconds (0 while libmpv does not say),
+// and whether libmpv can seek in it.
+struct TTimeline {
+    double position = 0;
+    double duration = 0;
+    bool seekable = false;
+};
+
 // Thrown when the player refuses an address, or cannot start.
 class EMediaPlayerError : public std::runtime_error {
 public:
@@ -48,6 +56,8 @@ public:
     // One of libmpv's commands ("stop", "show-text"...), or one of its properties set.
     void Command(std::initializer_list<QByteArray> args);
     void Set(const char* property, const QByteArray& value);
+    // Moves the playing position to seconds into the stream, or by seconds from where it is.
+    void Seek(double seconds, bool relative);
     // The stream's picture size as displayed, empty before it is known; it asks libmpv
     // and waits for the answer, so it is for tests.
     QSize VideoSize() const;
@@ -62,6 +72,7 @@ signals:
     // Playback waits for the cache to fill; percent says how far it is.
     void buffering(bool waiting, int percent);
     void progressed();
+    void timelineChanged(const TTimeline& timeline);
     // Sent after each batch of events, once the signals above have gone out.
     void drained();
 
@@ -84,4 +95,5 @@ private:
     std::optional<TStreamEnd> FPendingEnd;
     bool FWaiting = false;
     int FBufferingPercent = 0;
+    TTimeline FTimeline;
 };
