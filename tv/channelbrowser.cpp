@@ -81,6 +81,11 @@ TChannelListFrm* TChannelBrowser::Frm() {
     return FFrm;
 }
 
+TChannelRef TChannelBrowser::RefOf(const TChannelPlace& place) const {
+    const TChannelSource list{FCatalog.List(), {}};
+    return {place.origin == TChannelOrigin::BuiltIn ? FBuiltIn : list, place.position};
+}
+
 void TChannelBrowser::ShowFilter() {
     Frm()->ShowFilter();
 }

@@ -103,6 +103,7 @@ void TMainFrm::CreateChannelMenu() {
     FBrowser->Follow(FOpenList, FMenu);
     connect(FBrowser, &TChannelBrowser::playChosen, this,
             [this](const TChannelRef& channel) { Play(channel); });
+    connect(FBrowser, &TChannelBrowser::archiveChosen, this, &TMainFrm::PlayArchive);
     connect(FOpenList, &TOpenChannelList::statusChanged, this, &TMainFrm::ShowListStatus);
     FGuide = new TListGuide(FOpenList);
     connect(FGuide, &TListGuide::statusChanged, this, &TMainFrm::ShowListStatus);
