@@ -3,7 +3,6 @@
 #include "tv/channelrows.h"
 #include "tv/logocache.h"
 
-#include <QApplication>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -32,18 +31,17 @@ QSize TChannelDelegate::sizeHint(const QStyleOptionViewItem&, const QModelIndex&
 
 void TChannelDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
                              const QModelIndex& index) const {
-    QStyleOptionViewItem base = option;
-    initStyleOption(&base, index);
-    base.text.clear();
-    const QWidget* view = option.widget;
-    QStyle* style = view ? view->style() : QApplication::style();
-    // The selection and the focus as the style draws them, without the text.
-    style->drawControl(QStyle::CE_ItemViewItem, &base, painter, view);
-
     const QRect row = option.rect;
     const bool selected = option.state & QStyle::State_Selected;
     const QPalette& palette = option.palette;
     painter->save();
+    // The selection is a plain band: the style's own item drawing measures the row's
+    // text again, for a row drawn here.
+    if (selected)
+        painter->fillRect(row,
+                          palette.color(option.state & QStyle::State_Active ? QPalette::Active
+                                                                            : QPalette::Inactive,
+                                        QPalette::Highlight));
     painter->setPen(palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
     painter->drawText(StarRect(row), Qt::AlignCenter,
                       index.data(TChannelRows::FavouriteRole).toBool() ? u"★"_s : u"☆"_s);

@@ -87,6 +87,7 @@ TChannelListFrm::TChannelListFrm(TChannelCatalog& catalog, TLogoCache& logos, QW
     ScheduleLst = new QListWidget;
     ScheduleLst->setObjectName(u"ScheduleLst"_s);
     ScheduleLst->setAccessibleName(u"节目单"_s);
+    ScheduleLst->setUniformItemSizes(true);
     connect(ScheduleLst, &QListWidget::activated, this, &TChannelListFrm::ScheduleLstChoose);
 
     auto* panes = new QSplitter(this);
@@ -182,9 +183,11 @@ void TChannelListFrm::ShowRows() {
         FRows->SetRows(FCatalog.Find(text));
     else
         FRows->SetRows(group ? FCatalog.Channels(*group) : std::vector<TChannelPlace>());
+    // The first row becomes current, and its schedule shows with it.
     if (FRows->rowCount() > 0)
         ChannelLst->setCurrentIndex(FRows->index(0));
-    ShowSchedule();
+    else
+        ShowSchedule();
 }
 
 // Enter in the field plays the row picked in the list, or else the first one found.
