@@ -24,6 +24,10 @@ public:
     void SetFullScreen(bool fullScreen);
     // The pointer moved over the picture.
     void PointerMoved();
+    // The red mark and the time recorded, while a recording runs.
+    void ShowRecording(bool recording, const QString& elapsed);
+    // A line about a file written, or why it was not, in place of the status for a while.
+    void ShowNotice(const QString& text);
 
 signals:
     void pauseClicked();
@@ -31,6 +35,8 @@ signals:
     void muteToggled(bool muted);
     void volumeMoved(int volume);
     void fullScreenClicked();
+    void recordClicked();
+    void snapshotClicked();
 
 private:
     QToolButton* AddButton(const QString& name, QStyle::StandardPixmap icon, const QString& text);
@@ -38,7 +44,11 @@ private:
 
     QToolButton* FPlayBtn = nullptr;
     QToolButton* FFullBtn = nullptr;
+    QToolButton* FRecordBtn = nullptr;
+    QLabel* FRecordLbl = nullptr;
     QLabel* FStatusLbl = nullptr;
+    QString FStatus;
+    QTimer FNoticeShown;
     // Full screen: the pointer moved a moment ago, and the status says the channel plays.
     QTimer FPointerShown;
     bool FFullScreen = false;

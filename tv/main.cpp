@@ -155,6 +155,7 @@ void TMainFrm::Play(const QString& caption, const QList<TStreamAddress>& address
         Memo1->hide();
         WMP->show();
     }
+    WMP->SetChannelName(caption);
     WMP->PlayChannel(addresses);
     setWindowTitle(caption + u" - "_s + BaseCaption);
 }

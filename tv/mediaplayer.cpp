@@ -34,6 +34,10 @@ TMediaPlayer::TMediaPlayer(QWidget* parent)
     connect(FBar, &TControlBar::muteToggled, this, &TMediaPlayer::SetMuted);
     connect(FBar, &TControlBar::volumeMoved, this, &TMediaPlayer::SetVolume);
     connect(FBar, &TControlBar::fullScreenClicked, this, &TMediaPlayer::ToggleFullScreen);
+    FRecorder = new TRecorder(*FEngine, *FBar, this);
+    connect(FRecorder, &TRecorder::recordingStarted, this, &TMediaPlayer::recordingStarted);
+    connect(FRecorder, &TRecorder::recordingEnded, this, &TMediaPlayer::recordingEnded);
+    connect(FRecorder, &TRecorder::snapshotTaken, this, &TMediaPlayer::snapshotTaken);
     TMpvEngine* engine = FEngine.get();
     connect(engine, &TMpvEngine::logLine, this,
             [this](const QString& line) { FSession.OnLog(line); });
@@ -109,6 +113,7 @@ void TMediaPlayer::PlayChannel(const QList<TStreamAddress>& addresses) {
     TAddressRotation rotation = FRotation;
     const int first = rotation.Start(addresses.value(0).url, int(addresses.size()));
     Play(addresses.value(first));
+    FRecorder->Stop();
     FAddresses = addresses;
     FRotation = std::move(rotation);
     ShowStatus();
@@ -168,6 +173,7 @@ void TMediaPlayer::Apply(const TStreamAction& action) {
         FRetry.stop();
         FHeldLoad.clear();
         FEngine->Command({"stop"});
+        FRecorder->Stop();
         break;
     }
 }
@@ -205,6 +211,7 @@ void TMediaPlayer::Stop() {
     FHeldLoad.clear();
     FSession.Stop();
     FEngine->Command({"stop"});
+    FRecorder->Stop();
     ShowStatus();
 }
 

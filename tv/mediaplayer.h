@@ -3,6 +3,7 @@
 #include "tv/addressrotation.h"
 #include "tv/mpvengine.h"
 #include "tv/picturerenderer.h"
+#include "tv/recorder.h"
 #include "tv/streamsession.h"
 
 #include <QElapsedTimer>
@@ -57,6 +58,15 @@ public:
         FEngine->Command({"show-text", text.toUtf8(), "2000"});
     }
 
+    // Recording the channel to a file, and a snapshot of its picture (see TRecorder);
+    // each reports its end through its signal below.
+    void StartRecording(const QString& path) { FRecorder->Start(path); }
+    void StopRecording() { FRecorder->Stop(); }
+    void Snapshot(const QString& path) { FRecorder->Snapshot(path); }
+    bool IsRecording() const { return FRecorder->Recording(); }
+    // The channel's name, for the names of the files the buttons and Ctrl+R, Ctrl+P make.
+    void SetChannelName(const QString& name) { FRecorder->SetChannelName(name); }
+
     // Lets the tests send every address to a loopback server of their own, so that no
     // test ever reaches a real host; URL still answers the address that was given.
     using TAddressRedirect = std::function<QString(const QString&)>;
@@ -68,6 +78,9 @@ signals:
     void statusChanged(const QString& text);
     // PgUp or PgDn while the player is a window of its own: -1 or 1.
     void stepRequested(int delta);
+    void recordingStarted(const QString& path);
+    void recordingEnded(const QString& path, const QString& error);
+    void snapshotTaken(const QString& path, const QString& error);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -91,6 +104,7 @@ private:
     std::unique_ptr<TMpvEngine> FEngine;
     TPictureRenderer* FRenderer = nullptr; // in its window, a child of this widget
     TControlBar* FBar = nullptr;
+    TRecorder* FRecorder = nullptr;
 
     QString FUrl;
     TRequestHeaders FHeaders;

@@ -4,7 +4,7 @@
     rtsp_server.py [PORT [FILE]]
 
 Serves a test picture (H.264, 320x240, 25 frames a second) with a test tone
-(A-law) at rtsp://127.0.0.1:PORT/test. Given an MP4 FILE with H.264 video and AAC
+(AAC) at rtsp://127.0.0.1:PORT/test. Given an MP4 FILE with H.264 video and AAC
 sound, it serves that file instead, as it is stored: nothing is encoded while it
 streams. Every client gets a pipeline of its own, so a stream always starts on a key
 frame (and a file at its beginning). Prints "READY <port>" once it listens; port 0
@@ -21,15 +21,16 @@ from gi.repository import GLib, Gst, GstRtspServer  # noqa: E402
 # One slice per picture: the payloader puts the parameter sets in front of every key
 # frame slice, and a decoder takes parameter sets between two slices for the start of
 # a new picture, so a key frame of several slices would arrive as two damaged halves.
-# Sound in 20 ms packets, as telephony A-law is sent: the source's default of 1024
-# samples would hold every stream, pictures too, for 128 ms before the first packet.
+# Sound in AAC, which a recording's MPEG transport stream carries as sound, in frames
+# of 1024 samples at 48 kHz: 21 ms each, so that the first packet holds back no stream.
 PIPELINE = (
     "( videotestsrc is-live=true pattern=smpte "
     "! video/x-raw,width=320,height=240,framerate=25/1 "
     "! x264enc tune=zerolatency speed-preset=ultrafast key-int-max=25 threads=1 "
     "! rtph264pay name=pay0 pt=96 config-interval=-1 "
-    "audiotestsrc is-live=true wave=sine samplesperbuffer=160 "
-    "! audioconvert ! audioresample ! alawenc ! rtppcmapay name=pay1 )"
+    "audiotestsrc is-live=true wave=sine samplesperbuffer=1024 "
+    "! audio/x-raw,rate=48000,channels=1 ! audioconvert "
+    "! avenc_aac ! aacparse ! rtpmp4gpay name=pay1 pt=97 )"
 )
 
 FILE_PIPELINE = (

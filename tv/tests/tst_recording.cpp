@@ -1,0 +1,218 @@
+// Recording and snapshots of the loopback RTSP stream, the files read back by ffprobe.
+
+#include "tv/mediaplayer.h"
+#include "tv/tests/testserver.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+// What ffprobe reads in a file: its video stream's packets, the pictures they decode
+// to, the place of the first key frame, and the file's duration.
+struct TProbe {
+    int packets = 0, pictures = 0, firstKey = -1;
+    double duration = 0;
+    QStringList codecs;
+};
+
+QByteArray Run(const QStringList& args) {
+    QProcess ffprobe;
+    ffprobe.start(u"ffprobe"_s, QStringList{u"-v"_s, u"quiet"_s} + args);
+    ffprobe.waitForFinished(60000);
+    return ffprobe.readAllStandardOutput();
+}
+
+TProbe Probe(const QString& path) {
+    TProbe probe;
+    const QJsonObject info =
+        QJsonDocument::fromJson(Run({u"-count_frames"_s, u"-show_streams"_s, u"-show_format"_s,
+                                     u"-of"_s, u"json"_s, path}))
+            .object();
+    for (const QJsonValue stream : info[u"streams"_s].toArray()) {
+        probe.codecs.append(stream[u"codec_name"_s].toString());
+        if (stream[u"codec_type"_s] == u"video"_s) {
+            probe.packets = stream[u"nb_read_packets"_s].toString().toInt();
+            probe.pictures = stream[u"nb_read_frames"_s].toString().toInt();
+        }
+    }
+    probe.duration = info[u"format"_s][u"duration"_s].toString().toDouble();
+    const QList<QByteArray> flags = Run({u"-select_streams"_s, u"v"_s, u"-show_entries"_s,
+                                         u"packet=flags"_s, u"-of"_s, u"csv=p=0"_s, path})
+                                        .split('\n');
+    for (int i = 0; i < flags.size() && probe.firstKey < 0; ++i)
+        if (flags[i].startsWith('K'))
+            probe.firstKey = i;
+    return probe;
+}
+
+} // namespace
+
+class TRecordingTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void recordsFromAKeyFrame();
+    void endsWithAPlayableFile_data();
+    void endsWithAPlayableFile();
+    void aFaultStopsOnlyTheRecording_data();
+    void aFaultStopsOnlyTheRecording();
+    void snapshotIsTheStreamsPicture();
+    void keysWriteIntoTheUsersFolders();
+
+private:
+    void Playing(TMediaPlayer& player);
+
+    TRtspTestServer FServer;
+    QTemporaryDir FDir;
+};
+
+void TRecordingTest::initTestCase() {
+    QStandardPaths::setTestModeEnabled(true);
+    QVERIFY2(FServer.Start(), "the loopback RTSP server did not start");
+}
+
+void TRecordingTest::Playing(TMediaPlayer& player) {
+    player.resize(441, 329);
+    player.show();
+    player.setURL(FServer.Url());
+    QTRY_VERIFY_WITH_TIMEOUT(ShowsTestPattern(player), 10000);
+}
+
+void TRecordingTest::recordsFromAKeyFrame() {
+    TMediaPlayer player;
+    Playing(player);
+    QTest::qWait(1500); // into the stream's second group of pictures
+    QSignalSpy ended(&player, &TMediaPlayer::recordingEnded);
+    const QString path = FDir.filePath(u"six.ts"_s);
+    player.StartRecording(path);
+    QTest::qWait(6000);
+    player.StopRecording();
+    QTRY_COMPARE(ended.size(), 1);
+    QCOMPARE(ended[0], (QVariantList{path, QString()}));
+    const TProbe probe = Probe(path);
+    QCOMPARE(probe.codecs, (QStringList{u"h264"_s, u"aac"_s}));
+    QVERIFY2(std::abs(probe.duration - 6) <= 1, qPrintable(QString::number(probe.duration)));
+    QCOMPARE_GE(probe.firstKey, 0);
+    QCOMPARE_LE(probe.packets - probe.pictures, probe.firstKey);
+}
+
+void TRecordingTest::endsWithAPlayableFile_data() {
+    QTest::addColumn<QString>("how");
+    QTest::newRow("stopped") << u"stop"_s;
+    QTest::newRow("a channel change") << u"channel"_s;
+    QTest::newRow("the player closed") << u"close"_s;
+    QTest::newRow("a reconnect: the earlier part kept, the next in (2)") << u"reconnect"_s;
+}
+
+void TRecordingTest::endsWithAPlayableFile() {
+    QFETCH(QString, how);
+    auto player = std::make_unique<TMediaPlayer>();
+    Playing(*player);
+    QSignalSpy started(player.get(), &TMediaPlayer::recordingStarted);
+    QSignalSpy ended(player.get(), &TMediaPlayer::recordingEnded);
+    const QString path = FDir.filePath(how + u".ts"_s);
+    player->StartRecording(path);
+    QTest::qWait(3000);
+    if (how == u"stop"_s)
+        player->Stop();
+    else if (how == u"channel"_s)
+        player->setURL(u"rtsp://127.0.0.1:%1/other"_s.arg(ClosedLoopbackPort()));
+    else if (how == u"close"_s)
+        player.reset();
+    if (how == u"reconnect"_s) {
+        const int port = FServer.Port();
+        FServer.Kill();
+        QTRY_COMPARE_WITH_TIMEOUT(player->Status(), TStreamStatus::Reconnecting, 15000);
+        QVERIFY(FServer.Start(port));
+        QTRY_COMPARE_WITH_TIMEOUT(started.size(), 2, 60000);
+        QCOMPARE(started[1][0], FDir.filePath(u"reconnect (2).ts"_s));
+        QVERIFY(player->IsRecording());
+    } else if (player) {
+        QTRY_COMPARE(ended.size(), 1);
+        QCOMPARE(ended[0][1], QString());
+        QVERIFY(!player->IsRecording());
+    }
+    const TProbe probe = Probe(path);
+    QCOMPARE(probe.codecs.value(0), u"h264"_s);
+    QCOMPARE_GE(probe.duration, 2);
+}
+
+void TRecordingTest::aFaultStopsOnlyTheRecording_data() {
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("a .ts that links to /dev/full") << u"full.ts"_s << u"磁盘已满，录制已停止"_s;
+    // No one may make files in /proc, root included.
+    QTest::newRow("a folder that cannot be written")
+        << u"/proc/x.ts"_s << u"无法在文件夹 /proc 中写入文件"_s;
+}
+
+void TRecordingTest::aFaultStopsOnlyTheRecording() {
+    QFETCH(QString, path);
+    QFETCH(QString, message);
+    const QString full = FDir.filePath(u"full.ts"_s);
+    QFile::link(u"/dev/full"_s, full);
+    TMediaPlayer player;
+    Playing(player);
+    QSignalSpy ended(&player, &TMediaPlayer::recordingEnded);
+    player.StartRecording(QDir(FDir.path()).absoluteFilePath(path));
+    QTRY_COMPARE_WITH_TIMEOUT(ended.size(), 1, 30000);
+    QVERIFY2(ended[0][1].toString().startsWith(message), qPrintable(ended[0][1].toString()));
+    int frames = 0;
+    connect(&player, &TMediaPlayer::frameRendered, this, [&frames] { ++frames; });
+    QTRY_VERIFY(frames > 10);
+    QCOMPARE(player.Status(), TStreamStatus::Playing);
+}
+
+void TRecordingTest::snapshotIsTheStreamsPicture() {
+    TMediaPlayer player;
+    Playing(player);
+    player.ShowOnScreen(u"不该出现在截图里"_s);
+    QSignalSpy taken(&player, &TMediaPlayer::snapshotTaken);
+    const QString path = FDir.filePath(u"shot.png"_s);
+    player.Snapshot(path);
+    QTRY_COMPARE(taken.size(), 1);
+    QCOMPARE(taken[0], (QVariantList{path, QString()}));
+    const QImage shot(path, "PNG");
+    QCOMPARE(shot.size(), QSize(320, 240));
+    QVERIFY(ShowsTestPattern(shot, shot.size()));
+}
+
+void TRecordingTest::keysWriteIntoTheUsersFolders() {
+    const QString movies = QStandardPaths::writableLocation(QStandardPaths::MoviesLocation);
+    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    QDir(movies + u"/晴棠网络电视"_s).removeRecursively();
+    QDir(pictures + u"/晴棠网络电视"_s).removeRecursively();
+    TMediaPlayer player;
+    player.SetChannelName(u"CCTV-1 综合/高清"_s);
+    Playing(player);
+    QSignalSpy ended(&player, &TMediaPlayer::recordingEnded);
+    QSignalSpy taken(&player, &TMediaPlayer::snapshotTaken);
+    QTest::qWait(1000);
+    // Nothing asked for, nothing written.
+    QVERIFY(!QDir(movies + u"/晴棠网络电视"_s).exists());
+    QVERIFY(!QDir(pictures + u"/晴棠网络电视"_s).exists());
+    QTest::keyClick(&player, Qt::Key_R, Qt::ControlModifier);
+    QTest::keyClick(&player, Qt::Key_P, Qt::ControlModifier);
+    QTest::qWait(1500);
+    QTest::keyClick(&player, Qt::Key_R, Qt::ControlModifier);
+    QTRY_COMPARE(ended.size(), 1);
+    QTRY_COMPARE(taken.size(), 1);
+    const QString name = u"/晴棠网络电视/CCTV-1 综合_高清 "_s;
+    QVERIFY2(ended[0][0].toString().startsWith(movies + name), qPrintable(ended[0][0].toString()));
+    QVERIFY(ended[0][0].toString().endsWith(u".ts"_s));
+    QVERIFY2(taken[0][0].toString().startsWith(pictures + name),
+             qPrintable(taken[0][0].toString()));
+    QVERIFY(QFile::exists(taken[0][0].toString()));
+}
+
+QTEST_MAIN(TRecordingTest)
+#include "tst_recording.moc"
