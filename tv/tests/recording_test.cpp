@@ -61,12 +61,4 @@ INSTANTIATE_TEST_SUITE_P(
                         u"CCTV-1 2026-12-09 030405 (4).ts"_s}),
     [](const auto& info) { return std::to_string(info.index); });
 
-TEST(RecordingFaultTest, TheWritersLinesNameTheFault) {
-    EXPECT_EQ(FaultFromLog(u"Failed opening output file.\n"_s), TRecordingFault::FolderNotWritable);
-    EXPECT_EQ(FaultFromLog(u"Failed writing packet.\n"_s), TRecordingFault::DiskFull);
-    EXPECT_EQ(FaultFromLog(u"Could not initialize muxer.\n"_s), TRecordingFault::NotRecordable);
-    EXPECT_EQ(FaultFromLog(u"This is an experimental feature.\n"_s), std::nullopt);
-    EXPECT_EQ(ElapsedText(3723'000), u"1:02:03"_s);
-}
-
 } // namespace
