@@ -1,11 +1,10 @@
 # Zap time of the viewer's player against the mpv command-line player, both on the
 # loopback RTSP test stream (needs /usr/bin/python3 with GStreamer's RTSP server, and mpv)
-# and on a loopback HLS live stream (bench/hls_server.py, segments made with ffmpeg).
+# and on a loopback HLS live stream (tv/tests/hls_server.py, segments made with ffmpeg).
 add_executable(tv_bench tv_bench.cpp)
 target_link_libraries(tv_bench PRIVATE tvtestsupport benchmark::benchmark)
 file(MAKE_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}/hls-segments)
 target_compile_definitions(tv_bench PRIVATE
-    TV_BENCH_HLS_SERVER="${CMAKE_CURRENT_SOURCE_DIR}/hls_server.py"
     TV_BENCH_HLS_DIR="${CMAKE_CURRENT_BINARY_DIR}/hls-segments")
 
 # Channel lists of 10,000 entries: reading, the menu, the largest group, a search keystroke

@@ -149,60 +149,16 @@ void BM_ZapMpvDefault(benchmark::State& state) {
     }
 }
 
-// The loopback HLS live server of hls_server.py, run as a child process with a round
-// trip of its own; it reports each request with the time it came.
-class THlsServer {
-public:
-    explicit THlsServer(int rttMs) {
-        FProcess.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        FProcess.start(u"/usr/bin/python3"_s,
-                       {QStringLiteral(TV_BENCH_HLS_SERVER), QStringLiteral(TV_BENCH_HLS_DIR),
-                        QString::number(rttMs)});
-        while (FPort == 0 && FProcess.waitForReadyRead(10000))
-            Read();
-        QObject::connect(&FProcess, &QProcess::readyReadStandardOutput, [this] { Read(); });
-    }
-    ~THlsServer() {
-        FProcess.closeWriteChannel();
-        FProcess.waitForFinished(2000);
-    }
-    int Port() const { return FPort; }
-    QString Url(int zap) const {
-        return u"http://127.0.0.1:%1/z%2/master.m3u8"_s.arg(FPort).arg(zap);
-    }
-    // The requests of one zap up to a moment (seconds of the monotonic clock), and the
-    // time the first of them came.
-    int RequestsUntil(int zap, double until) {
-        Read();
-        const QString prefix = u"/z%1/"_s.arg(zap);
-        int count = 0;
-        for (const auto& [at, path] : FRequests)
-            count += path.startsWith(prefix) && at <= until;
-        return count;
-    }
-    double FirstRequest(int zap) {
-        Read();
-        for (const auto& [at, path] : FRequests)
-            if (path.startsWith(u"/z%1/"_s.arg(zap)))
-                return at;
-        return 0;
-    }
+// Each zap asks for a folder of its own, so that the server's log tells the zaps apart.
+QString HlsZapUrl(const THlsTestServer& server, int zap) {
+    return server.Url(u"/z%1/master.m3u8"_s.arg(zap));
+}
 
-private:
-    void Read() {
-        while (FProcess.canReadLine()) {
-            const QList<QByteArray> fields = FProcess.readLine().trimmed().split(' ');
-            if (fields.size() == 2 && fields[0] == "READY")
-                FPort = fields[1].toInt();
-            else if (fields.size() == 3 && fields[0] == "GET")
-                FRequests.push_back({fields[1].toDouble(), QString::fromUtf8(fields[2])});
-        }
-    }
-
-    QProcess FProcess;
-    int FPort = 0;
-    std::vector<std::pair<double, QString>> FRequests;
-};
+// The requests of one zap until its first picture.
+int HlsZapRequests(THlsTestServer& server, int zap, double ms) {
+    const QString prefix = u"/z%1/"_s.arg(zap);
+    return server.RequestsUntil(prefix, server.FirstRequest(prefix) + ms / 1000);
+}
 
 struct THlsFigures {
     std::vector<double> ms;
@@ -216,7 +172,7 @@ int g_zap = 0;
 // HLS live, where the first picture waits on requests made one after another: master
 // playlist, media playlist, segments, each a round trip.
 void BM_HlsZapViewdial(benchmark::State& state) {
-    THlsServer server(int(state.range(0)));
+    THlsTestServer server(QStringLiteral(TV_BENCH_HLS_DIR), int(state.range(0)));
     TMediaPlayer player;
     player.resize(441, 329);
     player.show();
@@ -225,7 +181,7 @@ void BM_HlsZapViewdial(benchmark::State& state) {
         const int zap = ++g_zap;
         bool intact = false;
         int pictures = 0;
-        const double ms = ZapViewdial(player, server.Url(zap), intact, 6000, &pictures);
+        const double ms = ZapViewdial(player, HlsZapUrl(server, zap), intact, 6000, &pictures);
         if (ms < 0) {
             state.SkipWithError("no picture within 10 s");
             break;
@@ -233,24 +189,24 @@ void BM_HlsZapViewdial(benchmark::State& state) {
         figures.pictures.push_back(pictures);
         state.SetIterationTime(ms / 1000);
         figures.ms.push_back(ms);
-        figures.requests.push_back(server.RequestsUntil(zap, server.FirstRequest(zap) + ms / 1000));
+        figures.requests.push_back(HlsZapRequests(server, zap, ms));
         figures.intact += intact;
     }
 }
 
 void BM_HlsZapMpvDefault(benchmark::State& state) {
-    THlsServer server(int(state.range(0)));
+    THlsTestServer server(QStringLiteral(TV_BENCH_HLS_DIR), int(state.range(0)));
     THlsFigures& figures = g_hls[{true, int(state.range(0))}];
     for (auto _ : state) {
         const int zap = ++g_zap;
-        const double ms = ZapMpv(server.Url(zap));
+        const double ms = ZapMpv(HlsZapUrl(server, zap));
         if (ms < 0) {
             state.SkipWithError("mpv showed no picture");
             break;
         }
         state.SetIterationTime(ms / 1000);
         figures.ms.push_back(ms);
-        figures.requests.push_back(server.RequestsUntil(zap, server.FirstRequest(zap) + ms / 1000));
+        figures.requests.push_back(HlsZapRequests(server, zap, ms));
     }
 }
 
@@ -317,23 +273,10 @@ int main(int argc, char** argv) {
         return 1;
     }
     g_server = &server;
-    // Two minutes of the SMPTE bars with a tone, in segments of 2 s that each begin
-    // with a key frame, as a live encoder cuts them; made once.
-    if (!QFile::exists(QStringLiteral(TV_BENCH_HLS_DIR "/seg0.ts"))) {
-        QProcess ffmpeg;
-        ffmpeg.setWorkingDirectory(QStringLiteral(TV_BENCH_HLS_DIR));
-        ffmpeg.start(
-            u"ffmpeg"_s,
-            QString::fromLatin1("-v error -y -f lavfi -i smptebars=size=320x240:rate=25 -f lavfi "
-                                "-i sine=frequency=440:sample_rate=48000 -t 120 -c:v libx264 "
-                                "-preset ultrafast -g 50 -keyint_min 50 -sc_threshold 0 -pix_fmt "
-                                "yuv420p -c:a aac -b:a 64k -f hls -hls_time 2 -hls_list_size 0 "
-                                "-hls_segment_filename seg%d.ts all.m3u8")
-                .split(u' '));
-        if (!ffmpeg.waitForFinished(120000) || ffmpeg.exitCode() != 0) {
-            std::fprintf(stderr, "ffmpeg could not make the HLS segments\n");
-            return 1;
-        }
+    // Two minutes of test segments, made once.
+    if (!MakeTestSegments(QStringLiteral(TV_BENCH_HLS_DIR), 120)) {
+        std::fprintf(stderr, "ffmpeg could not make the HLS segments\n");
+        return 1;
     }
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

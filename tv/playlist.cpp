@@ -2,7 +2,9 @@
 
 #include <QHash>
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -82,7 +84,18 @@ struct TEntry {
     QString tvgName;
     QString group;
     TRequestHeaders headers;
+    QString logo;
+    std::optional<double> tvgShift;
+    TCatchupRule catchup;
 };
+
+// Rule: a comma or the full-width comma "，" splits a text line, at the first of either.
+qsizetype FirstComma(QStringView line) {
+    for (qsizetype i = 0; i < line.size(); ++i)
+        if (line[i] == u',' || line[i] == u'\uFF0C')
+            return i;
+    return -1;
+}
 
 // Collects the entries into channels and groups as the file gives them.
 class TCollector {
@@ -117,8 +130,12 @@ public:
             GroupIndex(entry.group.isEmpty() ? UngroupedName.toString() : entry.group);
         QList<TPlaylistChannel>& channels = FList.groups[group].channels;
         known.insert(key, {group, channels.size()});
-        channels.append({name, {added}});
+        // Rule: the first entry of a channel gives its guide, logo and catch-up.
+        channels.append(
+            {name, {added}, entry.tvgId, entry.tvgName, entry.logo, entry.tvgShift, entry.catchup});
     }
+
+    TPlaylist& List() { return FList; }
 
     TPlaylist Finish() {
         // Rule: the ungrouped entries come last.
@@ -159,22 +176,10 @@ template <typename F> void ForEachLine(QStringView text, F&& visit) {
     }
 }
 
-// Rule: the attributes of #EXTINF are key="value" pairs after the duration, and the
-// name is what follows the first comma outside quotes.
-void ReadInfo(QStringView info, TEntry& entry) {
-    qsizetype comma = 0;
-    bool quoted = false;
-    while (comma < info.size() && (quoted || info[comma] != u',')) {
-        if (info[comma] == u'"')
-            quoted = !quoted;
-        ++comma;
-    }
-    if (comma < info.size())
-        entry.name = info.sliced(comma + 1).trimmed().toString();
-    const QStringView head = info.first(comma);
+// Rule: attributes are key="value" pairs, or key=value up to a blank; the visitor gets
+// each key and its trimmed value.
+template <typename F> void ForEachAttribute(QStringView head, F&& visit) {
     qsizetype i = 0;
-    while (i < head.size() && !head[i].isSpace())
-        ++i; // the duration
     while (i < head.size()) {
         while (i < head.size() && head[i].isSpace())
             ++i;
@@ -197,22 +202,94 @@ void ReadInfo(QStringView info, TEntry& entry) {
         const QStringView value = head.sliced(valueStart, i - valueStart).trimmed();
         if (i < head.size() && head[i] == u'"')
             ++i;
-        // Rule: tvg-logo, tvg-chno and unknown attributes do not change the channel.
-        if (key.compare(u"tvg-id", Qt::CaseInsensitive) == 0)
-            entry.tvgId = value.toString();
-        else if (key.compare(u"tvg-name", Qt::CaseInsensitive) == 0)
-            entry.tvgName = value.toString();
-        else if (key.compare(u"group-title", Qt::CaseInsensitive) == 0)
-            entry.group = value.toString();
+        visit(key, value);
     }
+}
+
+bool IsKey(QStringView key, QStringView name) {
+    return key.compare(name, Qt::CaseInsensitive) == 0;
+}
+
+// Rule: tvg-shift is in hours, fractional and signed; anything else says nothing.
+std::optional<double> ReadShift(QStringView value) {
+    bool ok = false;
+    const double hours = value.toDouble(&ok);
+    return ok && std::abs(hours) <= 24 ? std::optional<double>(hours) : std::nullopt;
+}
+
+// Rule: catchup names the kind, catchup-source the template, and catchup-days with its
+// aliases timeshift and tvg-rec how many days back; the header's serve as defaults.
+bool ReadCatchup(QStringView key, QStringView value, TCatchupRule& rule) {
+    if (IsKey(key, u"catchup"))
+        rule.type = value.toString();
+    else if (IsKey(key, u"catchup-source"))
+        rule.source = value.toString();
+    else if (IsKey(key, u"catchup-days") || IsKey(key, u"timeshift") || IsKey(key, u"tvg-rec"))
+        rule.days = std::max(0, value.toInt());
+    else
+        return false;
+    return true;
+}
+
+// Rule: #EXTM3U carries the guides (x-tvg-url, url-tvg, tvg-url, each a comma-separated
+// list, in the order written), the shift of their times and the catch-up defaults.
+void ReadHeader(QStringView head, TPlaylist& list, TCatchupRule& defaults) {
+    ForEachAttribute(head, [&](QStringView key, QStringView value) {
+        if (IsKey(key, u"x-tvg-url") || IsKey(key, u"url-tvg") || IsKey(key, u"tvg-url")) {
+            for (QStringView address : value.tokenize(u',', Qt::SkipEmptyParts))
+                if (const QString a = address.trimmed().toString();
+                    !a.isEmpty() && !list.guideAddresses.contains(a))
+                    list.guideAddresses.append(a);
+        } else if (IsKey(key, u"tvg-shift")) {
+            list.tvgShift = ReadShift(value).value_or(0);
+        } else {
+            ReadCatchup(key, value, defaults);
+        }
+    });
+}
+
+// Rule: the attributes of #EXTINF are key="value" pairs after the duration, and the
+// name is what follows the first comma outside quotes.
+void ReadInfo(QStringView info, TEntry& entry) {
+    qsizetype comma = 0;
+    bool quoted = false;
+    while (comma < info.size() && (quoted || info[comma] != u',')) {
+        if (info[comma] == u'"')
+            quoted = !quoted;
+        ++comma;
+    }
+    if (comma < info.size())
+        entry.name = info.sliced(comma + 1).trimmed().toString();
+    const QStringView head = info.first(comma);
+    qsizetype i = 0;
+    while (i < head.size() && !head[i].isSpace())
+        ++i; // the duration
+    ForEachAttribute(head.sliced(i), [&](QStringView key, QStringView value) {
+        // Rule: tvg-chno and unknown attributes do not change the channel.
+        if (IsKey(key, u"tvg-id"))
+            entry.tvgId = value.toString();
+        else if (IsKey(key, u"tvg-name"))
+            entry.tvgName = value.toString();
+        else if (IsKey(key, u"group-title"))
+            entry.group = value.toString();
+        else if (IsKey(key, u"tvg-logo"))
+            entry.logo = value.toString();
+        else if (IsKey(key, u"tvg-shift"))
+            entry.tvgShift = ReadShift(value);
+        else
+            ReadCatchup(key, value, entry.catchup);
+    });
 }
 
 void ReadM3u(QStringView text, TCollector& collector) {
     TEntry entry;
     QString extGroup;
+    TCatchupRule defaults;
     ForEachLine(text, [&](QStringView line) {
         if (line.startsWith(u'#')) {
-            if (StartsWith(line, u"#EXTINF:"))
+            if (StartsWith(line, u"#EXTM3U"))
+                ReadHeader(line.sliced(7), collector.List(), defaults);
+            else if (StartsWith(line, u"#EXTINF:"))
                 ReadInfo(line.sliced(8), entry);
             // Rule: #EXTGRP names the group where group-title does not.
             else if (StartsWith(line, u"#EXTGRP:"))
@@ -229,6 +306,13 @@ void ReadM3u(QStringView text, TCollector& collector) {
         // Rule: a bare line is an address, with or without #EXTINF before it.
         if (entry.group.isEmpty())
             entry.group = extGroup;
+        // Rule: what an entry leaves of the catch-up, the header's defaults give.
+        if (entry.catchup.type.isEmpty())
+            entry.catchup.type = defaults.type;
+        if (entry.catchup.source.isEmpty())
+            entry.catchup.source = defaults.source;
+        if (entry.catchup.days == 0)
+            entry.catchup.days = defaults.days;
         collector.Add(entry, line);
         entry = {};
         extGroup.clear();
@@ -239,7 +323,7 @@ void ReadM3u(QStringView text, TCollector& collector) {
 void ReadTextList(QStringView text, TCollector& collector) {
     QString group;
     ForEachLine(text, [&](QStringView line) {
-        const qsizetype comma = line.indexOf(u',');
+        const qsizetype comma = FirstComma(line);
         if (line.startsWith(u'#') || comma < 0)
             return true;
         const QStringView name = line.first(comma).trimmed();
@@ -250,7 +334,7 @@ void ReadTextList(QStringView text, TCollector& collector) {
             return true;
         }
         // Rule: "name,address" is a channel, and "#" joins several addresses of it.
-        const TEntry entry{name.toString(), {}, {}, group, {}};
+        const TEntry entry{name.toString(), {}, {}, group, {}, {}, {}, {}};
         for (QStringView address : rest.tokenize(u'#', Qt::SkipEmptyParts))
             if (!address.trimmed().isEmpty())
                 collector.Add(entry, address.trimmed());
@@ -266,7 +350,7 @@ bool IsTextList(QStringView text) {
     ForEachLine(text, [&](QStringView line) {
         if (std::exchange(first, false) && StartsWith(line, u"#EXTM3U"))
             return false;
-        const qsizetype comma = line.indexOf(u',');
+        const qsizetype comma = FirstComma(line);
         if (line.startsWith(u'#') || comma <= 0 || line.first(comma).contains(u"://"))
             return true;
         const QStringView rest = line.sliced(comma + 1).trimmed();
@@ -315,7 +399,7 @@ TPlaylist ReadPlaylist(QByteArrayView bytes, const QUrl& location) {
     if (IsStreamPlaylist(text)) {
         // Rule: a stream's own playlist is one channel, named after its file.
         const QString name = location.fileName().isEmpty() ? location.host() : location.fileName();
-        collector.Add({name, {}, {}, {}, {}}, location.toString());
+        collector.Add({name, {}, {}, {}, {}, {}, {}, {}}, location.toString());
     } else if (IsTextList(text)) {
         ReadTextList(text, collector);
     } else {

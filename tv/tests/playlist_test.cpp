@@ -6,14 +6,32 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-// One line per group, "group: channel <address ua=… ref=…> <address>; channel …",
-// then how many addresses were refused.
+// What the guide and catch-up read of a channel, where the list says anything:
+// " {id=… name=… logo=… shift=… catchup=type|source|days}".
+QString DescribeGuide(const TPlaylistChannel& c) {
+    QStringList parts;
+    if (!c.tvgId.isEmpty())
+        parts << u"id="_s + c.tvgId;
+    if (!c.tvgName.isEmpty())
+        parts << u"name="_s + c.tvgName;
+    if (!c.logo.isEmpty())
+        parts << u"logo="_s + c.logo;
+    if (c.tvgShift)
+        parts << u"shift="_s + QString::number(*c.tvgShift);
+    if (!c.catchup.type.isEmpty() || !c.catchup.source.isEmpty() || c.catchup.days != 0)
+        parts << u"catchup=%1|%2|%3"_s.arg(c.catchup.type, c.catchup.source).arg(c.catchup.days);
+    return parts.isEmpty() ? QString() : u" {"_s + parts.join(u' ') + u'}';
+}
+
+// One line per group, "group: channel {guide} <address ua=… ref=…> <address>; channel …",
+// then the header's guides and shift where it names any, then how many addresses were
+// refused.
 std::string Describe(const TPlaylist& list) {
     QString out;
     for (const TPlaylistGroup& group : list.groups) {
         QStringList channels;
         for (const TPlaylistChannel& channel : group.channels) {
-            QString text = channel.name;
+            QString text = channel.name + DescribeGuide(channel);
             for (const TStreamAddress& a : channel.addresses)
                 text += u" <"_s + a.url +
                         (a.headers.userAgent.isEmpty() ? u""_s : u" ua="_s + a.headers.userAgent) +
@@ -23,6 +41,8 @@ std::string Describe(const TPlaylist& list) {
         }
         out += group.name + u": "_s + channels.join(u"; "_s) + u'\n';
     }
+    if (!list.guideAddresses.isEmpty() || list.tvgShift != 0)
+        out += u"guides %1 shift %2\n"_s.arg(list.guideAddresses.join(u" | "_s)).arg(list.tvgShift);
     return (out + u"skipped %1"_s.arg(list.skipped)).toStdString();
 }
 
@@ -37,13 +57,14 @@ const TReadCase ReadCases[] = {
     {"extinf attributes name and group, unknown ones ignored",
      "#EXTM3U\n#EXTINF:-1 tvg-id=\"c1\" tvg-logo=\"http://l/1.png\" tvg-chno=\"1\" x-odd=\"?\" "
      "group-title=\"央视\",CCTV-1 综合\nhttp://a/1.m3u8\n",
-     "http://h/list.m3u", "央视: CCTV-1 综合 <http://a/1.m3u8>\nskipped 0"},
+     "http://h/list.m3u",
+     "央视: CCTV-1 综合 {id=c1 logo=http://l/1.png} <http://a/1.m3u8>\nskipped 0"},
     {"name follows the first comma outside quotes",
      "#EXTM3U\n#EXTINF:-1 group-title=\"News, World\",BBC, One\nhttp://a/b\n", "",
      "News, World: BBC, One <http://a/b>\nskipped 0"},
     {"empty name falls back to tvg-name",
      "#EXTM3U\n#EXTINF:-1 tvg-name=\"凤凰中文\" group-title=\"港台\",\nhttp://a/f\n", "",
-     "港台: 凤凰中文 <http://a/f>\nskipped 0"},
+     "港台: 凤凰中文 {name=凤凰中文} <http://a/f>\nskipped 0"},
     {"empty name without tvg-name falls back to the address",
      "#EXTM3U\n#EXTINF:-1,\nrtmp://a/live\n", "",
      "未分组: rtmp://a/live <rtmp://a/live>\nskipped 0"},
@@ -71,7 +92,7 @@ const TReadCase ReadCases[] = {
     {"unknown comments and tags are left",
      "#EXTM3U "
      "x-tvg-url=\"http://e/epg.xml\"\n#PLAYLIST:mine\n#EXTINF:-1,A\n#EXTBYT:12\nhttp://a/a\n",
-     "", "未分组: A <http://a/a>\nskipped 0"},
+     "", "未分组: A <http://a/a>\nguides http://e/epg.xml shift 0\nskipped 0"},
     {"relative addresses resolve against the list's location",
      "#EXTM3U\n#EXTINF:-1,A\nlive/a.m3u8\n#EXTINF:-1,B\n/b.m3u8\n", "https://h/lists/tv.m3u",
      "未分组: A <https://h/lists/live/a.m3u8>; B <https://h/b.m3u8>\nskipped 0"},
@@ -90,7 +111,8 @@ const TReadCase ReadCases[] = {
      "#EXTM3U\n#EXTINF:-1 tvg-id=\"c1\" group-title=\"G1\",CCTV-1\nhttp://a/1\n"
      "#EXTINF:-1 tvg-id=\"c2\" group-title=\"G1\",CCTV-1\nhttp://a/other\n"
      "#EXTINF:-1 tvg-id=\"c1\" group-title=\"G2\",CCTV1 HD\nhttp://b/1\n",
-     "", "G1: CCTV-1 <http://a/1> <http://b/1>; CCTV-1 <http://a/other>\nskipped 0"},
+     "",
+     "G1: CCTV-1 {id=c1} <http://a/1> <http://b/1>; CCTV-1 {id=c2} <http://a/other>\nskipped 0"},
     {"without tvg-id the same trimmed name is one channel",
      "#EXTM3U\n#EXTINF:-1,CCTV-1 \nhttp://a/1\n#EXTINF:-1, CCTV-1\nhttp://b/1\n", "",
      "未分组: CCTV-1 <http://a/1> <http://b/1>\nskipped 0"},
@@ -98,6 +120,33 @@ const TReadCase ReadCases[] = {
      "#EXTM3U\n#EXTINF:-1,A\nfile:///etc/passwd\n#EXTINF:-1,B\nhttp://a/b\n#EXTINF:-1,C\n"
      "lavfi://sine\n",
      "", "未分组: B <http://a/b>\nskipped 2"},
+    {"header guides from all three keys, comma-separated, in order, each once",
+     "#EXTM3U x-tvg-url=\"http://e/a.xml, http://e/b.xml.gz\" url-tvg=\"http://e/c.xml\" "
+     "tvg-url=\"http://e/a.xml\" tvg-shift=\"8\"\n#EXTINF:-1,A\nhttp://a/a\n",
+     "",
+     "未分组: A <http://a/a>\nguides http://e/a.xml | http://e/b.xml.gz | http://e/c.xml shift "
+     "8\nskipped 0"},
+    {"entry shift fractional and negative, the header's kept apart",
+     "#EXTM3U tvg-shift=-1\n#EXTINF:-1 "
+     "tvg-shift=\"-4.5\",A\nhttp://a/a\n#EXTINF:-1,B\nhttp://a/b\n",
+     "", "未分组: A {shift=-4.5} <http://a/a>; B <http://a/b>\nguides  shift -1\nskipped 0"},
+    {"catch-up per entry over the header's defaults, field by field",
+     "#EXTM3U catchup=\"append\" catchup-source=\"?utc={utc}\" catchup-days=\"3\"\n"
+     "#EXTINF:-1 catchup=\"shift\",A\nhttp://a/a\n#EXTINF:-1 catchup-days=\"7\",B\nhttp://a/b\n",
+     "",
+     "未分组: A {catchup=shift|?utc={utc}|3} <http://a/a>; B {catchup=append|?utc={utc}|7} "
+     "<http://a/b>\nskipped 0"},
+    {"timeshift and tvg-rec are days of catch-up",
+     "#EXTM3U\n#EXTINF:-1 catchup=\"default\" timeshift=\"5\",A\nhttp://a/a\n"
+     "#EXTINF:-1 tvg-rec=\"2\",B\nhttp://a/b\n",
+     "", "未分组: A {catchup=default||5} <http://a/a>; B {catchup=||2} <http://a/b>\nskipped 0"},
+    {"a channel of several entries keeps the first entry's guide and catch-up",
+     "#EXTM3U\n#EXTINF:-1 tvg-id=\"c1\" tvg-logo=\"http://l/a\" catchup=\"shift\",A\nhttp://a/1\n"
+     "#EXTINF:-1 tvg-id=\"c1\" tvg-logo=\"http://l/b\" catchup=\"xc\",A HD\nhttp://b/1\n",
+     "", "未分组: A {id=c1 logo=http://l/a catchup=shift||0} <http://a/1> <http://b/1>\nskipped 0"},
+    {"text list with full-width commas, split at the first comma of either kind",
+     u"央视，#genre#\nCCTV-1，http://a/1\nA，B,http://a/ab\nC,D，http://a/cd\n"_s.toUtf8(), "",
+     "央视: CCTV-1 <http://a/1>\nskipped 2"},
     {"an html page has no channel", "<!DOCTYPE html>\n<html><body>Not here, sorry</body></html>\n",
      "http://h/list.m3u", "skipped 0"},
 };

@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QFile>
 #include <QImage>
 #include <QTcpSocket>
 
@@ -42,6 +43,68 @@ void TRtspTestServer::Kill() {
 
 QString TRtspTestServer::Url() const {
     return u"rtsp://127.0.0.1:%1/test"_s.arg(FPort);
+}
+
+THlsTestServer::THlsTestServer(const QString& folder, int delayMs) {
+    FProcess.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    FProcess.start(u"/usr/bin/python3"_s,
+                   {QString::fromUtf8(TV_HLS_SERVER_SCRIPT), folder, QString::number(delayMs)});
+    while (FPort == 0 && FProcess.waitForReadyRead(10000))
+        Read();
+    QObject::connect(&FProcess, &QProcess::readyReadStandardOutput, [this] { Read(); });
+}
+
+THlsTestServer::~THlsTestServer() {
+    FProcess.closeWriteChannel();
+    FProcess.waitForFinished(2000);
+}
+
+QString THlsTestServer::Url(const QString& path) const {
+    return u"http://127.0.0.1:%1%2"_s.arg(FPort).arg(path);
+}
+
+int THlsTestServer::RequestsUntil(const QString& prefix, double until) {
+    int count = 0;
+    for (const auto& [at, path] : Requests())
+        count += path.startsWith(prefix) && at <= until;
+    return count;
+}
+
+double THlsTestServer::FirstRequest(const QString& prefix) {
+    for (const auto& [at, path] : Requests())
+        if (path.startsWith(prefix))
+            return at;
+    return 0;
+}
+
+const std::vector<std::pair<double, QString>>& THlsTestServer::Requests() {
+    Read();
+    return FRequests;
+}
+
+void THlsTestServer::Read() {
+    while (FProcess.canReadLine()) {
+        const QList<QByteArray> fields = FProcess.readLine().trimmed().split(' ');
+        if (fields.size() == 2 && fields[0] == "READY")
+            FPort = fields[1].toInt();
+        else if (fields.size() == 3 && fields[0] == "GET")
+            FRequests.push_back({fields[1].toDouble(), QString::fromUtf8(fields[2])});
+    }
+}
+
+bool MakeTestSegments(const QString& folder, int seconds) {
+    if (QFile::exists(folder + u"/seg0.ts"_s))
+        return true;
+    QProcess ffmpeg;
+    ffmpeg.setWorkingDirectory(folder);
+    ffmpeg.start(
+        u"ffmpeg"_s,
+        u"-v error -y -f lavfi -i smptebars=size=320x240:rate=25 -f lavfi -i "
+        "sine=frequency=440:sample_rate=48000 -t %1 -c:v libx264 -preset ultrafast -g 50 "
+        "-keyint_min 50 -sc_threshold 0 -pix_fmt yuv420p -c:a aac -b:a 64k -f hls "
+        "-hls_time 2 -hls_list_size 0 -hls_segment_filename seg%d.ts all.m3u8"_s.arg(seconds)
+            .split(u' '));
+    return ffmpeg.waitForFinished(120000) && ffmpeg.exitCode() == 0;
 }
 
 int ClosedLoopbackPort() {

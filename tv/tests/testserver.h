@@ -7,6 +7,9 @@
 #include <QTcpServer>
 #include <QTimer>
 
+#include <utility>
+#include <vector>
+
 class QImage;
 class TMediaPlayer;
 
@@ -25,6 +28,34 @@ private:
     QProcess FProcess;
     int FPort = 0;
 };
+
+// The loopback HLS live and archive server of hls_server.py, run as a child process over
+// a folder of test segments, waiting delayMs before every response; it reports each
+// request with the moment it came, in seconds of the monotonic clock.
+class THlsTestServer {
+public:
+    THlsTestServer(const QString& folder, int delayMs);
+    ~THlsTestServer();
+    int Port() const { return FPort; }
+    QString Url(const QString& path) const;
+    // The requests whose path starts with prefix up to a moment, and when the first came.
+    int RequestsUntil(const QString& prefix, double until);
+    double FirstRequest(const QString& prefix);
+    // Every request so far, in the order they came.
+    const std::vector<std::pair<double, QString>>& Requests();
+
+private:
+    void Read();
+
+    QProcess FProcess;
+    int FPort = 0;
+    std::vector<std::pair<double, QString>> FRequests;
+};
+
+// Makes the segments seg0.ts, seg1.ts, ... of the folder, unless it has them: `seconds` of
+// the SMPTE bars with a tone, 2 s each and each beginning with a key frame, as a live
+// encoder cuts them. False when ffmpeg fails.
+bool MakeTestSegments(const QString& folder, int seconds);
 
 // A loopback port that nothing listens on: connections to it are refused.
 int ClosedLoopbackPort();

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "tv/guide.h"
+#include "tv/playlist.h"
+
+#include <QDateTime>
+#include <QString>
+
+// Catch-up: the address that plays a programme that has already begun from the archive
+// of its channel, built by the rule the channel list names for it.
+
+// How far back an archive reaches when the list does not say.
+inline constexpr int DefaultCatchupDays = 7;
+
+// The address that plays `programme` from the channel's archive, built from its address at
+// `address`; empty when the channel has no catch-up or the programme lies outside its days.
+QString ArchiveAddress(const TPlaylistChannel& channel, int address, const TProgramme& programme,
+                       const QDateTime& now);
