@@ -384,7 +384,7 @@ void TMainFrmTest::everyControlHasAnAccessibleName() {
         controls << slider;
     for (QLabel* label : FFrm->WMP->findChildren<QLabel*>())
         controls << label;
-    QCOMPARE(controls.size(), 3 + 4 + 1 + 1);
+    QCOMPARE(controls.size(), 3 + 6 + 1 + 2);
     for (QWidget* control : controls)
         QVERIFY2(!control->accessibleName().isEmpty(), qPrintable(control->objectName()));
 }

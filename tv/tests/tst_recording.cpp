@@ -3,54 +3,12 @@
 #include "tv/mediaplayer.h"
 #include "tv/tests/testserver.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
 using namespace Qt::Literals::StringLiterals;
-
-namespace {
-
-// What ffprobe reads in a file: its streams' codecs, its duration, and of its video the
-// packets, the pictures they decode to and the place of the first key frame.
-struct TProbe {
-    QStringList codecs;
-    double duration = 0;
-    int packets = 0, pictures = 0, firstKey = -1;
-};
-
-TProbe Probe(const QString& path) {
-    QProcess ffprobe;
-    ffprobe.start(u"ffprobe"_s,
-                  {u"-v"_s, u"quiet"_s, u"-count_frames"_s, u"-of"_s, u"json"_s, u"-show_entries"_s,
-                   u"stream=codec_name,codec_type,nb_read_frames:format=duration:"
-                   "packet=stream_index,flags"_s,
-                   path});
-    ffprobe.waitForFinished(60000);
-    const QJsonObject info = QJsonDocument::fromJson(ffprobe.readAllStandardOutput()).object();
-    TProbe probe{{}, info[u"format"_s][u"duration"_s].toString().toDouble()};
-    int video = -1;
-    for (const QJsonValue stream : info[u"streams"_s].toArray()) {
-        if (stream[u"codec_type"_s] == u"video"_s) {
-            video = int(probe.codecs.size());
-            probe.pictures = stream[u"nb_read_frames"_s].toString().toInt();
-        }
-        probe.codecs.append(stream[u"codec_name"_s].toString());
-    }
-    for (const QJsonValue packet : info[u"packets"_s].toArray())
-        if (packet[u"stream_index"_s].toInt() == video) {
-            if (probe.firstKey < 0 && packet[u"flags"_s].toString().startsWith(u'K'))
-                probe.firstKey = probe.packets;
-            ++probe.packets;
-        }
-    return probe;
-}
-
-} // namespace
 
 class TRecordingTest : public QObject {
     Q_OBJECT
@@ -77,7 +35,7 @@ void TRecordingTest::initTestCase() {
 void TRecordingTest::Playing(TMediaPlayer& player) {
     player.resize(441, 329);
     player.show();
-    player.setURL(FServer.Url());
+    player.setURL(FServer.Url(u"aac"_s));
     QTRY_VERIFY_WITH_TIMEOUT(ShowsTestPattern(player), 10000);
 }
 
@@ -117,7 +75,7 @@ void TRecordingTest::recordsSixSecondsFromAKeyFrame() {
         QTRY_COMPARE(ended.size(), 1);
         QCOMPARE(ended[0], (QVariantList{path, QString()}));
     }
-    const TProbe probe = Probe(path);
+    const TMediaProbe probe = ProbeMedia(path);
     QCOMPARE(probe.codecs, (QStringList{u"h264"_s, u"aac"_s}));
     QVERIFY2(std::abs(probe.duration - 6) <= 1, qPrintable(QString::number(probe.duration)));
     QCOMPARE_GE(probe.firstKey, 0);
