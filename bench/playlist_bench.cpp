@@ -6,11 +6,11 @@
 // Nothing is played, so no address is ever opened.
 
 #include "common/appshell.h"
+#include "tv/channelmenu.h"
 #include "tv/channelsearchfrm.h"
 #include "tv/main.h"
+#include "tv/openchannellist.h"
 #include "tv/playlist.h"
-#include "tv/playlistmenu.h"
-#include "tv/playlistpart.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -98,7 +98,7 @@ void BM_OpenLargestGroup(benchmark::State& state) {
     for (auto _ : state) {
         frm.OpenPlaylist(g_file); // the groups are empty again
         Settle();
-        QMenu* largest = frm.Playlist()->Menu()->Groups().first();
+        QMenu* largest = frm.Menu()->Groups().first();
         QElapsedTimer clock;
         clock.start();
         largest->popup(QPoint(100, 100));
@@ -113,8 +113,8 @@ void BM_SearchKeystroke(benchmark::State& state) {
     TMainFrm frm;
     frm.show();
     frm.OpenPlaylist(g_file);
-    frm.Playlist()->Search();
-    QLineEdit* find = frm.Playlist()->SearchFrm()->FindEdt;
+    frm.Search();
+    QLineEdit* find = frm.SearchFrm()->FindEdt;
     Settle();
     for (auto _ : state) {
         find->clear();
@@ -140,8 +140,8 @@ void BM_ResidentMemoryOfTheList(benchmark::State& state) {
     for (auto _ : state) {
         frm.OpenPlaylist(g_file);
         frm.StartPopupMenu->popup(QPoint(100, 100));
-        frm.Playlist()->Menu()->Groups().first()->popup(QPoint(150, 100));
-        frm.Playlist()->Search();
+        frm.Menu()->Groups().first()->popup(QPoint(150, 100));
+        frm.Search();
         Settle();
         state.SetIterationTime(1);
     }

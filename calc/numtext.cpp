@@ -59,18 +59,18 @@ class TBigNum {
 public:
     explicit TBigNum(std::uint64_t value) {
         for (; value != 0; value >>= 32)
-            Limbs.push_back(static_cast<std::uint32_t>(value));
+            FLimbs.push_back(static_cast<std::uint32_t>(value));
     }
 
     void MulAdd(std::uint64_t factor, std::uint64_t addend) {
         TUInt128 carry = addend;
-        for (auto& limb : Limbs) {
+        for (auto& limb : FLimbs) {
             carry += static_cast<TUInt128>(limb) * factor;
             limb = static_cast<std::uint32_t>(carry);
             carry >>= 32;
         }
         for (; carry != 0; carry >>= 32)
-            Limbs.push_back(static_cast<std::uint32_t>(carry));
+            FLimbs.push_back(static_cast<std::uint32_t>(carry));
     }
 
     void MulPow5(int n) {
@@ -80,28 +80,28 @@ public:
     }
 
     void ShiftLeft(int bits) {
-        if (Limbs.empty() || bits == 0)
+        if (FLimbs.empty() || bits == 0)
             return;
         const int words = bits / 32;
         const int rest = bits % 32;
-        Limbs.insert(Limbs.begin(), words, 0);
+        FLimbs.insert(FLimbs.begin(), words, 0);
         if (rest == 0)
             return;
         std::uint32_t carry = 0;
-        for (std::size_t i = words; i < Limbs.size(); ++i) {
-            const std::uint32_t limb = Limbs[i];
-            Limbs[i] = (limb << rest) | carry;
+        for (std::size_t i = words; i < FLimbs.size(); ++i) {
+            const std::uint32_t limb = FLimbs[i];
+            FLimbs[i] = (limb << rest) | carry;
             carry = limb >> (32 - rest);
         }
         if (carry != 0)
-            Limbs.push_back(carry);
+            FLimbs.push_back(carry);
     }
 
     // The value shifted right by shift bits, cut to its low 128 bits.
     [[nodiscard]] TUInt128 Bits128(int shift) const {
         const auto first = static_cast<std::size_t>(shift / 32);
         const int rest = shift % 32;
-        auto limb = [&](std::size_t i) -> TUInt128 { return i < Limbs.size() ? Limbs[i] : 0; };
+        auto limb = [&](std::size_t i) -> TUInt128 { return i < FLimbs.size() ? FLimbs[i] : 0; };
         TUInt128 bits = 0;
         for (std::size_t i = first + 4; i-- > first;)
             bits = (bits << 32) | limb(i);
@@ -118,38 +118,39 @@ public:
     }
 
     [[nodiscard]] int BitLength() const {
-        return Limbs.empty() ? 0
-                             : static_cast<int>(Limbs.size() * 32) - std::countl_zero(Limbs.back());
+        return FLimbs.empty()
+                   ? 0
+                   : static_cast<int>(FLimbs.size() * 32) - std::countl_zero(FLimbs.back());
     }
 
     [[nodiscard]] int Compare(const TBigNum& other) const {
-        if (Limbs.size() != other.Limbs.size())
-            return Limbs.size() < other.Limbs.size() ? -1 : 1;
-        for (std::size_t i = Limbs.size(); i-- > 0;)
-            if (Limbs[i] != other.Limbs[i])
-                return Limbs[i] < other.Limbs[i] ? -1 : 1;
+        if (FLimbs.size() != other.FLimbs.size())
+            return FLimbs.size() < other.FLimbs.size() ? -1 : 1;
+        for (std::size_t i = FLimbs.size(); i-- > 0;)
+            if (FLimbs[i] != other.FLimbs[i])
+                return FLimbs[i] < other.FLimbs[i] ? -1 : 1;
         return 0;
     }
 
     // Requires *this >= other.
     void Subtract(const TBigNum& other) {
         std::int64_t borrow = 0;
-        for (std::size_t i = 0; i < Limbs.size(); ++i) {
-            std::int64_t diff = static_cast<std::int64_t>(Limbs[i]) - borrow -
-                                (i < other.Limbs.size() ? other.Limbs[i] : 0);
+        for (std::size_t i = 0; i < FLimbs.size(); ++i) {
+            std::int64_t diff = static_cast<std::int64_t>(FLimbs[i]) - borrow -
+                                (i < other.FLimbs.size() ? other.FLimbs[i] : 0);
             borrow = diff < 0 ? 1 : 0;
-            Limbs[i] = static_cast<std::uint32_t>(diff + (borrow << 32));
+            FLimbs[i] = static_cast<std::uint32_t>(diff + (borrow << 32));
         }
         Trim();
     }
 
 private:
     void Trim() {
-        while (!Limbs.empty() && Limbs.back() == 0)
-            Limbs.pop_back();
+        while (!FLimbs.empty() && FLimbs.back() == 0)
+            FLimbs.pop_back();
     }
 
-    std::vector<std::uint32_t> Limbs; // least significant first, no zero limbs on top
+    std::vector<std::uint32_t> FLimbs; // least significant first, no zero limbs on top
 };
 
 // Divides num by den when the quotient is known to be below 2^64: returns the

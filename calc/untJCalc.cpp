@@ -13,6 +13,9 @@ namespace {
 // CreateThread at 53 bits. Each call therefore sets what it needs and gives the
 // caller back its own control word, also when an error ends the call.
 #if defined(__GNUC__) && (defined(__i386__) || defined(__x86_64__))
+constexpr std::uint16_t RoundingAndPrecision = 0x0F00;
+constexpr std::uint16_t NearestAt64Bits = 0x0300;
+
 class TExtendedPrecision {
 public:
     TExtendedPrecision() {
@@ -33,8 +36,6 @@ public:
     TExtendedPrecision& operator=(const TExtendedPrecision&) = delete;
 
 private:
-    static constexpr std::uint16_t RoundingAndPrecision = 0x0F00;
-    static constexpr std::uint16_t NearestAt64Bits = 0x0300;
     std::uint16_t FCallerWord = 0;
     bool FChanged = false;
 };

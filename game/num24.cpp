@@ -21,6 +21,8 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <optional>
+#include <vector>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -44,27 +46,25 @@ QPixmap RenderSvg(const QString& path, QSize size) {
     return pixmap;
 }
 
-struct TKey {
+// The keys of the answer, left to right: each enters its operator, but "←",
+// which takes back one entry; the keyboard keys that stand for it; its spoken name.
+struct TKeyRow {
     QString Caption;
     int Left;
+    std::optional<TOperator> Enters;
+    std::vector<Qt::Key> Keys;
     QString SpokenName;
 };
 
-// The operator keys and backspace, left to right in one row.
-const std::array<TKey, 7> Keys = {{
-    {u"+"_s, 48, u"plus"_s},
-    {u"-"_s, 88, u"minus"_s},
-    {u"X"_s, 128, u"times"_s},
-    {u"/"_s, 168, u"divide"_s},
-    {u"("_s, 208, u"open bracket"_s},
-    {u")"_s, 248, u"close bracket"_s},
-    {u"←"_s, 288, u"backspace"_s},
+const std::array<TKeyRow, 7> KeyRows = {{
+    {u"+"_s, 48, TOperator::Plus, {Qt::Key_Plus}, u"plus"_s},
+    {u"-"_s, 88, TOperator::Minus, {Qt::Key_Minus}, u"minus"_s},
+    {u"X"_s, 128, TOperator::Times, {Qt::Key_Asterisk, Qt::Key_X}, u"times"_s},
+    {u"/"_s, 168, TOperator::Divide, {Qt::Key_Slash}, u"divide"_s},
+    {u"("_s, 208, TOperator::Open, {Qt::Key_ParenLeft}, u"open bracket"_s},
+    {u")"_s, 248, TOperator::Close, {Qt::Key_ParenRight}, u"close bracket"_s},
+    {u"←"_s, 288, std::nullopt, {Qt::Key_Backspace}, u"backspace"_s},
 }};
-
-// What SpeedButton1..6 enter; the key shown as "X" multiplies.
-constexpr std::array<TOperator, 6> Operators = {TOperator::Plus,  TOperator::Minus,
-                                                TOperator::Times, TOperator::Divide,
-                                                TOperator::Open,  TOperator::Close};
 
 constexpr std::array<int, 4> NumLefts = {48, 120, 192, 264};
 
@@ -74,16 +74,6 @@ const QStringList InstructionLines = {
     u"过+，-，X，/和（）的运算得出最后结果24即"_s,
     u"为胜利，如果无解并最终确认也为胜利。"_s,
 };
-
-QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& caption,
-                        const QRect& rect) {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(name);
-    button->setGeometry(rect);
-    button->setAccessibleName(caption);
-    button->setProperty("Tag", 0);
-    return button;
-}
 
 QLabel* MakeIconHolder(QWidget* parent, const QString& name, const QString& path, int left) {
     auto* image = new QLabel(parent);
@@ -140,10 +130,9 @@ QIcon NumberIcon() {
     return icon;
 }
 
-TNumFrm::TNumFrm(QWidget* parent) : QWidget(parent), FGame(*this) {
+TNumFrm::TNumFrm(QWidget* parent) : QWidget(parent), FGame(*this), FKeys(new TNumKeys(*this)) {
     CreateControls();
     FormCreate();
-    FKeys = new TNumKeys(*this);
 }
 
 TNumFrm::~TNumFrm() = default;
@@ -158,18 +147,21 @@ void TNumFrm::CreateControls() {
     green.setColor(QPalette::Base, ui::MoneyGreen);
     setPalette(green);
 
-    for (std::size_t i = 0; i < Keys.size(); ++i) {
-        auto* key = ui::MakeSpeedButton(this, u"SpeedButton%1"_s.arg(i + 1), Keys[i].Caption,
-                                        {Keys[i].Left, 120, 32, 32}, 32);
-        key->setAccessibleName(Keys[i].SpokenName);
+    for (std::size_t i = 0; i < KeyRows.size(); ++i) {
+        const TKeyRow& row = KeyRows[i];
+        auto* key = ui::MakeSpeedButton(this, u"SpeedButton%1"_s.arg(i + 1), row.Caption,
+                                        {row.Left, 120, 32, 32}, 32);
+        key->setAccessibleName(row.SpokenName);
+        const auto click = [this, key, &row] {
+            if (row.Enters)
+                SpeedButton1Click(key);
+            else
+                SpeedButton7Click();
+        };
+        connect(key, &QToolButton::clicked, this, click);
+        FKeys->Bind(row.Keys, key, click);
         SpeedButtons[i] = key;
     }
-    for (std::size_t i = 0; i + 1 < SpeedButtons.size(); ++i) {
-        QWidget* key = SpeedButtons[i];
-        connect(SpeedButtons[i], &QToolButton::clicked, this,
-                [this, key] { SpeedButton1Click(key); });
-    }
-    connect(SpeedButtons[6], &QToolButton::clicked, this, &TNumFrm::SpeedButton7Click);
 
     FHeader = new TMakerHeader(this, TMakerHeader::TPlacement::Number, FGame.Random());
 
@@ -188,9 +180,10 @@ void TNumFrm::CreateControls() {
     ChangeSB->setToolTip(u"出题范围在(1-9)与(1-13)之间切换"_s);
     ui::SetTextColour(ChangeSB, QPalette::ButtonText, ui::Fuchsia);
     connect(ChangeSB, &QToolButton::clicked, this, &TNumFrm::ChangeSBClick);
+    FKeys->Bind({Qt::Key_F6}, ChangeSB, [this] { ChangeSBClick(); });
 
-    PCBtn = MakeButton(this, u"PCBtn"_s, u"放弃,看答案"_s, {240, 200, 81, 25});
-    connect(PCBtn, &QPushButton::clicked, this, &TNumFrm::PCBtnClick);
+    PCBtn = MakeCommand(u"PCBtn"_s, u"放弃,看答案"_s, {240, 200, 81, 25}, &TNumFrm::PCBtnClick,
+                        {Qt::Key_F5});
 
     Memo2 = new QPlainTextEdit(this);
     Memo2->setObjectName(u"Memo2"_s);
@@ -215,19 +208,20 @@ void TNumFrm::CreateControls() {
         panel->setPalette(cream);
         ui::SetTextColour(panel, QPalette::WindowText, ui::Red);
         panel->setFont(ui::PixelFont(32));
+        panel->setAccessibleDescription(u"keys: the digits of its number"_s);
         connect(panel, &TClickPanel::clicked, this, [this, panel] { SpeedButton1Click(panel); });
         Num[i] = panel;
     }
 
-    StartBtn = MakeButton(this, u"StartBtn"_s, u"电脑出题"_s, {352, 56, 75, 25});
-    connect(StartBtn, &QPushButton::clicked, this, &TNumFrm::StartBtnClick);
-    MeBtn = MakeButton(this, u"MeBtn"_s, u"由我出题"_s, {352, 88, 75, 25});
-    connect(MeBtn, &QPushButton::clicked, this, &TNumFrm::MeBtnClick);
-    OKBtn = MakeButton(this, u"OKBtn"_s, u"作答完毕"_s, {48, 200, 75, 25});
+    StartBtn = MakeCommand(u"StartBtn"_s, u"电脑出题"_s, {352, 56, 75, 25}, &TNumFrm::StartBtnClick,
+                           {Qt::Key_F2});
+    MeBtn = MakeCommand(u"MeBtn"_s, u"由我出题"_s, {352, 88, 75, 25}, &TNumFrm::MeBtnClick,
+                        {Qt::Key_F3});
+    OKBtn = MakeCommand(u"OKBtn"_s, u"作答完毕"_s, {48, 200, 75, 25}, &TNumFrm::OKBtnClick,
+                        {Qt::Key_Return, Qt::Key_Enter});
     OKBtn->setEnabled(false);
-    connect(OKBtn, &QPushButton::clicked, this, &TNumFrm::OKBtnClick);
-    NULLBtn = MakeButton(this, u"NULLBtn"_s, u"确认无解"_s, {144, 200, 75, 25});
-    connect(NULLBtn, &QPushButton::clicked, this, &TNumFrm::NULLBtnClick);
+    NULLBtn = MakeCommand(u"NULLBtn"_s, u"确认无解"_s, {144, 200, 75, 25}, &TNumFrm::NULLBtnClick,
+                          {Qt::Key_F4});
 
     NumEdt = new QLineEdit(this);
     NumEdt->setObjectName(u"NumEdt"_s);
@@ -242,6 +236,18 @@ void TNumFrm::CreateControls() {
                                                StartBtn, MeBtn, OKBtn,  NULLBtn, NumEdt};
     for (std::size_t i = 0; i + 1 < tabOrder.size(); ++i)
         setTabOrder(tabOrder[i], tabOrder[i + 1]);
+}
+
+QPushButton* TNumFrm::MakeCommand(const QString& name, const QString& caption, const QRect& rect,
+                                  void (TNumFrm::*click)(), const std::vector<Qt::Key>& keys) {
+    auto* button = new QPushButton(caption, this);
+    button->setObjectName(name);
+    button->setGeometry(rect);
+    button->setAccessibleName(caption);
+    button->setProperty("Tag", 0);
+    connect(button, &QPushButton::clicked, this, click);
+    FKeys->Bind(keys, button, [this, click] { (this->*click)(); });
+    return button;
 }
 
 void TNumFrm::FormCreate() {
@@ -279,7 +285,7 @@ void TNumFrm::SpeedButton1Click(QWidget* Sender) {
 TPress TNumFrm::PressOf(const QWidget* control) const {
     const auto key = std::find(SpeedButtons.begin(), SpeedButtons.end(), control);
     if (key != SpeedButtons.end())
-        return Operators.at(std::size_t(key - SpeedButtons.begin()));
+        return KeyRows.at(std::size_t(key - SpeedButtons.begin())).Enters.value();
     // A panel enters its number, not its slot; an empty slot enters 0, which the
     // rules refuse with their message, as there is no complete puzzle.
     const auto panel = std::find(Num.begin(), Num.end(), control);

@@ -11,6 +11,7 @@
 #include <QWidget>
 
 #include <array>
+#include <vector>
 
 class QDialog;
 class QLineEdit;
@@ -117,6 +118,9 @@ protected:
 
 private:
     void CreateControls();
+    // A command button whose click and keys run the handler.
+    QPushButton* MakeCommand(const QString& name, const QString& caption, const QRect& rect,
+                             void (TNumFrm::*click)(), const std::vector<Qt::Key>& keys);
     void FormCreate();
     void FormClose();
     TPress PressOf(const QWidget* control) const; // an operator key or a number panel

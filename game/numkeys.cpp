@@ -3,93 +3,51 @@
 #include "game/num24.h"
 #include "game/uistyle.h"
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QKeyEvent>
-#include <QPushButton>
-#include <QToolButton>
+#include <QKeySequence>
 
 #include <algorithm>
-#include <array>
-#include <tuple>
 
 using namespace Qt::Literals::StringLiterals;
-
-namespace {
-
-struct TOperatorKey {
-    Qt::Key Key;
-    std::size_t Button; // SpeedButton1..7
-};
-
-const std::array<TOperatorKey, 8> OperatorKeys = {{
-    {Qt::Key_Plus, 0},
-    {Qt::Key_Minus, 1},
-    {Qt::Key_Asterisk, 2},
-    {Qt::Key_X, 2},
-    {Qt::Key_Slash, 3},
-    {Qt::Key_ParenLeft, 4},
-    {Qt::Key_ParenRight, 5},
-    {Qt::Key_Backspace, 6},
-}};
-
-const std::array<QString, 7> OperatorKeyNames = {
-    u"+"_s, u"-"_s, u"* or X"_s, u"/"_s, u"("_s, u")"_s, u"Backspace"_s,
-};
-
-QString KeyDescription(const QString& key) {
-    return u"key: "_s + key;
-}
-
-} // namespace
 
 TNumKeys::TNumKeys(TNumFrm& frm)
     : QObject(&frm), FFrm(frm),
       FDigits([&frm](std::int32_t value) { return frm.Game().Usable(value); },
               [this](std::int32_t value) { EnterNumber(value); }) {
-    for (const TOperatorKey& key : OperatorKeys) {
-        QToolButton* button = frm.SpeedButtons[key.Button];
-        const bool backspace = key.Button + 1 == frm.SpeedButtons.size();
-        Bind(key.Key, button, [&frm, button, backspace] {
-            if (backspace)
-                frm.SpeedButton7Click();
-            else
-                frm.SpeedButton1Click(button);
-        });
-        button->setAccessibleDescription(KeyDescription(OperatorKeyNames[key.Button]));
-    }
-    using TClick = void (TNumFrm::*)();
-    const std::array<std::tuple<Qt::Key, QAbstractButton*, TClick, QString>, 7> commands = {{
-        {Qt::Key_Return, frm.OKBtn, &TNumFrm::OKBtnClick, u"Enter"_s},
-        {Qt::Key_Enter, frm.OKBtn, &TNumFrm::OKBtnClick, u"Enter"_s},
-        {Qt::Key_F2, frm.StartBtn, &TNumFrm::StartBtnClick, u"F2"_s},
-        {Qt::Key_F3, frm.MeBtn, &TNumFrm::MeBtnClick, u"F3"_s},
-        {Qt::Key_F4, frm.NULLBtn, &TNumFrm::NULLBtnClick, u"F4"_s},
-        {Qt::Key_F5, frm.PCBtn, &TNumFrm::PCBtnClick, u"F5"_s},
-        {Qt::Key_F6, frm.ChangeSB, &TNumFrm::ChangeSBClick, u"F6"_s},
-    }};
-    for (const auto& [key, control, click, name] : commands) {
-        Bind(key, control, [&frm, click] { (frm.*click)(); });
-        control->setAccessibleDescription(KeyDescription(name));
-    }
-    for (TClickPanel* panel : frm.Num)
-        panel->setAccessibleDescription(u"keys: the digits of its number"_s);
-
-    // Every control of the window passes its keys here first, so that a digit
-    // typed while the memo has the focus still builds the answer.
-    frm.installEventFilter(this);
-    for (QWidget* control : frm.findChildren<QWidget*>())
-        control->installEventFilter(this);
+    // The application passes every event here first, so that a key reaches the
+    // game whatever control of the window holds the focus, the memo and controls
+    // added later included.
+    QApplication::instance()->installEventFilter(this);
 }
 
-void TNumKeys::Bind(Qt::Key key, QAbstractButton* control, std::function<void()> click) {
-    FCommands[key] = {control, std::move(click)};
+void TNumKeys::Bind(const std::vector<Qt::Key>& keys, QAbstractButton* control,
+                    const std::function<void()>& click) {
+    QStringList names;
+    for (Qt::Key key : keys) {
+        FCommands[key] = {control, click};
+        names << QKeySequence(key).toString();
+    }
+    control->setAccessibleDescription((names.size() > 1 ? u"keys: "_s : u"key: "_s) +
+                                      names.join(u" or "_s));
+}
+
+bool TNumKeys::InWindow(const QObject* watched) const {
+    if (!watched->isWidgetType())
+        return false;
+    const auto* widget = static_cast<const QWidget*>(watched);
+    return widget == &FFrm || FFrm.isAncestorOf(widget);
 }
 
 bool TNumKeys::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::KeyPress)
-        return KeyPress(static_cast<const QKeyEvent&>(*event));
-    // A click comes after the digit typed before it.
-    if (event->type() == QEvent::MouseButtonPress)
+    const QEvent::Type type = event->type();
+    if ((type == QEvent::KeyPress || type == QEvent::MouseButtonPress) && InWindow(watched)) {
+        if (type == QEvent::KeyPress)
+            return KeyPress(static_cast<const QKeyEvent&>(*event));
+        // A click comes after the digit typed before it.
         FDigits.EndWait();
+    }
     return QObject::eventFilter(watched, event);
 }
 
@@ -108,11 +66,13 @@ bool TNumKeys::KeyPress(const QKeyEvent& event) {
 }
 
 void TNumKeys::EnterNumber(std::int32_t number) {
-    const QString caption = QString::number(number);
-    const auto panel =
-        std::find_if(FFrm.Num.begin(), FFrm.Num.end(),
-                     [&caption](const TClickPanel* p) { return p->text() == caption; });
-    if (panel != FFrm.Num.end())
-        (*panel)->ShowPressed();
-    FFrm.Game().Press(number);
+    // The first panel that holds the number stands for it; a number no panel
+    // holds has no control to press.
+    const auto& numbers = FFrm.Game().State().Numbers;
+    const auto slot = std::find(numbers.begin(), numbers.end(), number);
+    if (slot == numbers.end())
+        return;
+    TClickPanel* panel = FFrm.Num.at(std::size_t(slot - numbers.begin()));
+    panel->ShowPressed();
+    FFrm.SpeedButton1Click(panel);
 }

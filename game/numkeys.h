@@ -10,6 +10,7 @@
 
 #include <functional>
 #include <map>
+#include <vector>
 
 class QAbstractButton;
 class QKeyEvent;
@@ -18,6 +19,11 @@ class TNumFrm;
 class TNumKeys : public QObject {
 public:
     explicit TNumKeys(TNumFrm& frm); // lives as long as the window
+
+    // The keys stand for the control and do what its click does; its accessible
+    // description names them.
+    void Bind(const std::vector<Qt::Key>& keys, QAbstractButton* control,
+              const std::function<void()>& click);
 
     // The typed digit that waits for a second one is entered now, as when the
     // wait runs out.
@@ -32,7 +38,7 @@ private:
         std::function<void()> Click;
     };
 
-    void Bind(Qt::Key key, QAbstractButton* control, std::function<void()> click);
+    bool InWindow(const QObject* watched) const;
     bool KeyPress(const QKeyEvent& event);
     void EnterNumber(std::int32_t number);
 

@@ -2,38 +2,41 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-int TAddressRotation::Start(const QString& channel, int count) {
-    FChannel = channel;
-    FCount = count;
-    const int last = FLastPlayed.value(channel, 0);
-    FCurrent = last < count ? last : 0;
+TStreamAddress TAddressRotation::Start(const QList<TStreamAddress>& addresses) {
+    FAddresses = addresses;
+    const int last = FLastPlayed.value(addresses.value(0).url, 0);
+    FCurrent = last < addresses.size() ? last : 0;
     FTried = 1;
     FPlayed = false;
-    return FCurrent;
+    return addresses.value(FCurrent);
 }
 
-int TAddressRotation::Failed() {
-    if (FTried >= FCount)
-        return -1;
-    ++FTried;
+std::optional<TStreamAddress> TAddressRotation::Failed() {
     FPlayed = false;
-    FCurrent = (FCurrent + 1) % FCount;
-    return FCurrent;
+    while (FTried < FAddresses.size()) {
+        ++FTried;
+        FCurrent = (FCurrent + 1) % int(FAddresses.size());
+        // An address the player would refuse counts as tried and failed.
+        if (IsSingleAbsoluteAddress(FAddresses[FCurrent].url))
+            return FAddresses[FCurrent];
+    }
+    return std::nullopt;
 }
 
 void TAddressRotation::Played() {
     FPlayed = true;
-    FLastPlayed.insert(FChannel, FCurrent);
+    FLastPlayed.insert(FAddresses.value(0).url, FCurrent);
 }
 
 QString TAddressRotation::StatusText(TStreamStatus status, const QString& sessionText) const {
-    if (FCount <= 1)
+    const auto count = FAddresses.size();
+    if (count <= 1)
         return sessionText;
     if (status == TStreamStatus::Failed)
-        return sessionText + u"（%1 个地址均无法播放）"_s.arg(FCount);
+        return sessionText + u"（%1 个地址均无法播放）"_s.arg(count);
     // Until the next address shows something, the line says that it is being tried.
     if (FTried > 1 && !FPlayed &&
         (status == TStreamStatus::Connecting || status == TStreamStatus::Buffering))
-        return u"正在尝试第 %1 个地址（共 %2 个）"_s.arg(FCurrent + 1).arg(FCount);
+        return u"正在尝试第 %1 个地址（共 %2 个）"_s.arg(FCurrent + 1).arg(count);
     return sessionText;
 }

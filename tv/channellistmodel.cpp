@@ -4,7 +4,7 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-void TChannelListModel::SetPlaylist(const TPlaylist* list) {
+void TChannelListModel::SetPlaylist(const std::shared_ptr<const TPlaylist>& list) {
     beginResetModel();
     FList = list;
     FRows.clear();
@@ -34,10 +34,8 @@ QVariant TChannelListModel::data(const QModelIndex& index, int role) const {
         return group.channels[row.channel].name + u"　— "_s + group.name;
     case Qt::ToolTipRole:
         return group.channels[row.channel].addresses.first().url;
-    case GroupRole:
-        return row.group;
-    case ChannelRole:
-        return row.channel;
+    case PositionRole:
+        return index.row();
     default:
         return {};
     }

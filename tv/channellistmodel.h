@@ -3,21 +3,24 @@
 #include <QAbstractListModel>
 #include <QSortFilterProxyModel>
 #include <QString>
+
+#include <memory>
 #include <vector>
 
 struct TPlaylist;
 
-// Every channel of a list as one row, for the search window: the name with its group,
-// and the first address as the row's hint.
+// Every channel of a list as one row, in menu order, for the search window: the name
+// with its group, and the first address as the row's hint.
 class TChannelListModel : public QAbstractListModel {
     Q_OBJECT
 public:
-    enum TRole { GroupRole = Qt::UserRole, ChannelRole };
+    // The row's channel in the list's menu order, across its groups.
+    enum TRole { PositionRole = Qt::UserRole };
 
     using QAbstractListModel::QAbstractListModel;
 
-    // The list must stay alive until it is replaced; nullptr is no list.
-    void SetPlaylist(const TPlaylist* list);
+    // Null is no list.
+    void SetPlaylist(const std::shared_ptr<const TPlaylist>& list);
     // Name and group as the filter compares them.
     const QString& Folded(int row) const { return FRows[row].folded; }
 
@@ -33,7 +36,7 @@ private:
         int channel;
         QString folded;
     };
-    const TPlaylist* FList = nullptr;
+    std::shared_ptr<const TPlaylist> FList;
     std::vector<TRow> FRows;
 };
 

@@ -39,9 +39,17 @@ TChannelSearchFrm::TChannelSearchFrm(QWidget* parent) : QWidget(parent, Qt::Wind
     layout->addWidget(ChannelLst);
 }
 
-void TChannelSearchFrm::SetPlaylist(const TPlaylist* list) {
+void TChannelSearchFrm::SetPlaylist(const std::shared_ptr<const TPlaylist>& list) {
+    if (!list)
+        hide();
     FChannels->SetPlaylist(list);
     FFilter->SetText(FindEdt->text());
+}
+
+void TChannelSearchFrm::Present() {
+    show();
+    raise();
+    activateWindow();
 }
 
 void TChannelSearchFrm::FindEdtChange() {
@@ -57,6 +65,5 @@ void TChannelSearchFrm::FindEdtEnter() {
 void TChannelSearchFrm::ChannelLstChoose(const QModelIndex& index) {
     if (!index.isValid())
         return;
-    emit channelChosen(index.data(TChannelListModel::GroupRole).toInt(),
-                       index.data(TChannelListModel::ChannelRole).toInt());
+    emit channelChosen(index.data(TChannelListModel::PositionRole).toInt());
 }

@@ -2,6 +2,8 @@
 
 #include <QWidget>
 
+#include <memory>
+
 class QLineEdit;
 class QListView;
 class TChannelFilter;
@@ -19,11 +21,14 @@ public:
     QLineEdit* FindEdt;
     QListView* ChannelLst;
 
-    // The list must stay alive until it is replaced; nullptr is no list.
-    void SetPlaylist(const TPlaylist* list);
+    // Shows the window over the others, ready for typing.
+    void Present();
+    // Without a list the window closes.
+    void SetPlaylist(const std::shared_ptr<const TPlaylist>& list);
 
 signals:
-    void channelChosen(int group, int channel);
+    // The channel at this position of the list's menu order.
+    void channelChosen(int position);
 
 private:
     void FindEdtChange();

@@ -67,3 +67,23 @@ constexpr std::array Categories{
 std::span<const TChannelCategory> ChannelTable() {
     return Categories;
 }
+
+TChannelSource BuiltInChannels() {
+    auto list = std::make_shared<TPlaylist>();
+    TChannelSource source;
+    int position = 0;
+    for (const TChannelCategory& category : Categories) {
+        TPlaylistGroup& group = list->groups.emplace_back();
+        group.name = category.caption.toString();
+        for (const TChannel& item : category.channels) {
+            TPlaylistChannel& channel = group.channels.emplace_back();
+            channel.name = item.caption.toString();
+            channel.addresses = {{item.address.toString(), {}}};
+            if (!item.shown)
+                source.hidden.append(position);
+            ++position;
+        }
+    }
+    source.list = std::move(list);
+    return source;
+}

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tv/channelsource.h"
+
 #include <QStringView>
 
 #include <span>
@@ -21,3 +23,7 @@ struct TChannelCategory {
 };
 
 std::span<const TChannelCategory> ChannelTable();
+
+// The table as a list to play from: its categories are the groups and its captions the
+// names, each address kept as written, the items not shown hidden.
+TChannelSource BuiltInChannels();

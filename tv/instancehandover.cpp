@@ -2,6 +2,8 @@
 
 #include <QLocalSocket>
 
+#include <utility>
+
 #ifdef Q_OS_UNIX
 #include <sys/socket.h>
 #include <unistd.h>
@@ -14,12 +16,14 @@ namespace {
 constexpr int WaitMs = 1000;
 constexpr qint64 MaxMessage = 64 * 1024;
 
-QString ServerName() {
+// One name per user.
+QString& ServerName() {
 #ifdef Q_OS_UNIX
-    return u"viewdial-%1"_s.arg(getuid());
+    static QString name = u"viewdial-%1"_s.arg(getuid());
 #else
-    return u"viewdial-%1"_s.arg(qEnvironmentVariable("USERNAME"));
+    static QString name = u"viewdial-%1"_s.arg(qEnvironmentVariable("USERNAME"));
 #endif
+    return name;
 }
 
 // A name in the abstract namespace leaves no file behind but carries no permissions,
@@ -51,6 +55,10 @@ bool TInstanceHandOver::HandOver(const QString& location) {
            (socket.state() == QLocalSocket::UnconnectedState || socket.waitForDisconnected(WaitMs));
 }
 
+QString TInstanceHandOver::SetServerName(const QString& name) {
+    return std::exchange(ServerName(), name);
+}
+
 void TInstanceHandOver::Listen() {
     FServer.setSocketOptions(QLocalServer::AbstractNamespaceOption);
     connect(&FServer, &QLocalServer::newConnection, this, &TInstanceHandOver::Accept);
@@ -66,11 +74,11 @@ void TInstanceHandOver::Accept() {
             continue;
         }
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-            if (!socket->canReadLine()) {
-                if (socket->bytesAvailable() > MaxMessage)
-                    socket->abort();
+            // However the bytes come in, a location is at most MaxMessage long.
+            if (socket->bytesAvailable() > MaxMessage)
+                return socket->abort();
+            if (!socket->canReadLine())
                 return;
-            }
             const QString location = QString::fromUtf8(socket->readLine()).trimmed();
             socket->disconnectFromServer();
             emit received(location);

@@ -15,6 +15,8 @@ public:
     static bool HandOver(const QString& location);
     // Starts taking the lists that later starts hand over.
     void Listen();
+    // Lets a test use a name of its own, apart from any viewer running; returns the one before.
+    static QString SetServerName(const QString& name);
 
 signals:
     void received(const QString& location);

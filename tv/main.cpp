@@ -3,14 +3,17 @@
 #include "common/appshell.h"
 #include "common/pixelfont.h"
 #include "header/makerheader.h"
-#include "tv/channeltable.h"
+#include "tv/channelmenu.h"
+#include "tv/channelsearchfrm.h"
 #include "tv/mediaplayer.h"
-#include "tv/playlistmenu.h"
-#include "tv/playlistpart.h"
+#include "tv/openchannellist.h"
+#include "tv/openplaylistfrm.h"
+#include "tv/playlistloader.h"
 
 #include <QCursor>
 #include <QDropEvent>
 #include <QIcon>
+#include <QLabel>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QShortcut>
@@ -77,47 +80,37 @@ TMainFrm::TMainFrm(QWidget* parent) : QWidget(parent) {
     Memo1->setPlainText(Instructions);
     setTabOrder(WMP, Memo1);
 
+    // Where the design leaves the window empty.
+    ListStatusLbl = new QLabel(this);
+    ListStatusLbl->setObjectName(u"ListStatusLbl"_s);
+    ListStatusLbl->setGeometry(150, 44, 300, 22);
+    ListStatusLbl->hide();
+
     CreateChannelMenu();
     FormCreate();
-    CreatePlaylistPart();
+    FOpenList->Restore();
 }
 
 void TMainFrm::CreateChannelMenu() {
     StartPopupMenu = new QMenu(this);
     StartPopupMenu->setObjectName(u"StartPopupMenu"_s);
-    for (const TChannelCategory& category : ChannelTable()) {
-        QMenu* sub = StartPopupMenu->addMenu(category.caption.toString());
-        sub->setObjectName(category.name.toString());
-        sub->menuAction()->setObjectName(category.name.toString());
-        for (const TChannel& channel : category.channels) {
-            auto* item = new QAction(channel.caption.toString(), sub);
-            item->setObjectName(channel.name.toString());
-            item->setToolTip(channel.address.toString());
-            item->setStatusTip(channel.address.toString());
-            item->setVisible(channel.shown);
-            sub->addAction(item);
-            // Queued, so that a refused address leaves the handler through the
-            // application's error report and not through the menu's own code.
-            connect(
-                item, &QAction::triggered, this, [this, item] { N4Click(item); },
-                Qt::QueuedConnection);
-        }
-    }
-}
-
-void TMainFrm::CreatePlaylistPart() {
-    FPlaylist = new TPlaylistPart(this, StartPopupMenu);
-    connect(FPlaylist, &TPlaylistPart::playChosen, this, &TMainFrm::PlayChannel);
+    FMenu = new TChannelMenu(StartPopupMenu, FBuiltIn);
+    FOpenList = new TOpenChannelList(this);
+    connect(FOpenList, &TOpenChannelList::changed, FMenu, &TChannelMenu::SetPlaylist);
+    connect(FOpenList, &TOpenChannelList::statusChanged, this, &TMainFrm::ShowListStatus);
+    connect(FMenu, &TChannelMenu::channelChosen, this, &TMainFrm::N4Click);
+    connect(FMenu, &TChannelMenu::openChosen, this,
+            [this] { OpenPlaylist(TOpenPlaylistFrm::Ask(this)); });
+    connect(FMenu, &TChannelMenu::searchChosen, this, &TMainFrm::Search);
+    connect(FMenu, &TChannelMenu::removeChosen, FOpenList, &TOpenChannelList::Remove);
     // In the window; full screen the player is a window of its own and says so itself.
-    connect(new QShortcut(Qt::Key_PageUp, this), &QShortcut::activated, this,
-            [this] { StepChannel(-1); });
-    connect(new QShortcut(Qt::Key_PageDown, this), &QShortcut::activated, this,
-            [this] { StepChannel(1); });
+    for (const auto& [key, delta] : {std::pair{Qt::Key_PageUp, -1}, {Qt::Key_PageDown, 1}})
+        connect(new QShortcut(key, this), &QShortcut::activated, this,
+                [this, delta] { StepChannel(delta); });
     connect(WMP, &TMediaPlayer::stepRequested, this, &TMainFrm::StepChannel);
-    connect(new QShortcut(TPlaylistMenu::SearchKey, this), &QShortcut::activated, FPlaylist,
-            &TPlaylistPart::Search);
+    connect(new QShortcut(TChannelMenu::SearchKey, this), &QShortcut::activated, this,
+            &TMainFrm::Search);
     setAcceptDrops(true);
-    FPlaylist->Restore();
 }
 
 void TMainFrm::FormCreate() {
@@ -131,79 +124,77 @@ void TMainFrm::StarSBClick() {
 }
 
 void TMainFrm::N4Click(QAction* item) {
-    PlayBuiltIn(item, int(BuiltInItems().indexOf(item)));
-}
-
-void TMainFrm::PlayBuiltIn(QAction* item, int position) {
-    Play(item->text(), {{item->toolTip(), {}}});
-    FSource = TSource::BuiltIn;
-    FPosition = position;
+    Play(item->data().value<TChannelRef>());
 }
 
 void TMainFrm::PlayChannel(int position) {
-    const TPlaylist* list = FPlaylist->Playlist();
-    const TPlaylistChannel* channel = list ? ChannelAt(*list, position) : nullptr;
-    if (!channel)
-        return;
-    Play(channel->name, channel->addresses);
-    FSource = TSource::Playlist;
-    FPosition = position;
+    Play({{FOpenList->List(), {}}, position});
 }
 
-void TMainFrm::Play(const QString& caption, const QList<TStreamAddress>& addresses) {
+const TPlaylistChannel* TMainFrm::Play(const TChannelRef& ref) {
+    const TPlaylistChannel* channel =
+        ref.source.list ? ChannelAt(*ref.source.list, ref.position) : nullptr;
+    if (!channel)
+        return nullptr;
     if (!Memo1->isHidden()) {
         Memo1->hide();
         WMP->show();
     }
-    WMP->SetChannelName(caption);
-    WMP->PlayChannel(addresses);
-    setWindowTitle(caption + u" - "_s + BaseCaption);
-}
-
-QList<QAction*> TMainFrm::BuiltInItems() const {
-    QList<QAction*> items;
-    for (const TChannelCategory& category : ChannelTable())
-        for (const TChannel& channel : category.channels)
-            if (auto* item = StartPopupMenu->findChild<QAction*>(channel.name.toString());
-                item && item->isVisible())
-                items.append(item);
-    return items;
+    WMP->PlayChannel(channel->addresses, channel->name);
+    setWindowTitle(channel->name + u" - "_s + BaseCaption);
+    FPlaying = ref;
+    return channel;
 }
 
 void TMainFrm::StepChannel(int delta) {
-    // Before any channel, and once its list is gone, the step starts on the list open.
-    const TPlaylist* list = FPlaylist->Playlist();
-    const bool listed = list && FSource != TSource::BuiltIn;
-    const QList<QAction*> items = listed ? QList<QAction*>() : BuiltInItems();
-    const int count = listed ? ChannelCount(*list) : int(items.size());
-    if (count == 0)
+    // The step stays in the list the channel playing came from while that list is open;
+    // before any channel, and once its list is gone, it starts on the list open.
+    const std::shared_ptr<const TPlaylist>& open = FOpenList->List();
+    const bool stays =
+        FPlaying.source.list == FBuiltIn.list || (open && FPlaying.source.list == open);
+    const TChannelSource source = stays  ? FPlaying.source
+                                  : open ? TChannelSource{open, {}}
+                                         : FBuiltIn;
+    const std::optional<TChannelStep> step = Step(source, stays ? FPlaying.position : -1, delta);
+    if (!step)
         return;
-    const bool sameList = FSource == (listed ? TSource::Playlist : TSource::BuiltIn);
-    const int from = sameList && FPosition >= 0 ? FPosition : (delta > 0 ? -1 : 0);
-    const int to = ((from + delta) % count + count) % count;
-    if (listed)
-        PlayChannel(to);
-    else
-        PlayBuiltIn(items[to], to);
+    const TPlaylistChannel* channel = Play({source, step->position});
     // Full screen there is no caption to read the channel from.
-    const QString name = listed ? ChannelAt(*list, to)->name : items[to]->text();
     if (WMP->IsFullScreen())
-        WMP->ShowOnScreen(u"%1  %2/%3"_s.arg(name).arg(to + 1).arg(count));
+        WMP->ShowOnScreen(u"%1  %2/%3"_s.arg(channel->name).arg(step->place + 1).arg(step->count));
 }
 
 void TMainFrm::OpenPlaylist(const QString& fileOrAddress) {
-    FPlaylist->Open(fileOrAddress);
+    FOpenList->Open(fileOrAddress);
+}
+
+void TMainFrm::Search() {
+    if (!FOpenList->List())
+        return;
+    if (!FSearchFrm) {
+        FSearchFrm = new TChannelSearchFrm(this);
+        FSearchFrm->SetPlaylist(FOpenList->List());
+        connect(FOpenList, &TOpenChannelList::changed, FSearchFrm, &TChannelSearchFrm::SetPlaylist);
+        // Queued, so that a refused address leaves through the application's error
+        // report and not through the list view's own code.
+        connect(FSearchFrm, &TChannelSearchFrm::channelChosen, this, &TMainFrm::PlayChannel,
+                Qt::QueuedConnection);
+    }
+    FSearchFrm->Present();
+}
+
+void TMainFrm::ShowListStatus(const QString& text) {
+    ListStatusLbl->setText(text);
+    ListStatusLbl->setVisible(!text.isEmpty());
 }
 
 void TMainFrm::dragEnterEvent(QDragEnterEvent* event) {
-    if (!TPlaylistPart::DropLocation(event->mimeData()).isEmpty())
+    if (!TPlaylistLoader::DropLocation(event->mimeData()).isEmpty())
         event->acceptProposedAction();
 }
 
+// Only what dragEnterEvent accepted is dropped.
 void TMainFrm::dropEvent(QDropEvent* event) {
-    const QString location = TPlaylistPart::DropLocation(event->mimeData());
-    if (location.isEmpty())
-        return;
     event->acceptProposedAction();
-    OpenPlaylist(location);
+    OpenPlaylist(TPlaylistLoader::DropLocation(event->mimeData()));
 }

@@ -1,18 +1,22 @@
 #pragma once
 
+#include "tv/channeltable.h"
+
 #include <QString>
 #include <QWidget>
 
 #include <random>
 
 class QAction;
+class QLabel;
 class QMenu;
 class QPlainTextEdit;
 class QToolButton;
+class TChannelMenu;
+class TChannelSearchFrm;
 class TMakerHeader;
 class TMediaPlayer;
-class TPlaylistPart;
-struct TStreamAddress;
+class TOpenChannelList;
 
 // The window's caption as designed, saved at creation; every channel's caption is
 // built on it, so the channel names never pile up.
@@ -27,24 +31,32 @@ public:
     TMediaPlayer* WMP;
     QPlainTextEdit* Memo1;
     QMenu* StartPopupMenu;
+    // Between the maker header and the picture: the list open and what is on.
+    QLabel* ListStatusLbl;
 
     void StarSBClick();
-    // Plays the channel of the chosen menu item; every channel item is routed here.
+    // Plays the channel that the chosen menu item carries; every channel item is routed
+    // here, the built-in table's and the channel list's.
     void N4Click(QAction* item);
 
     // Opens a channel list the user brings, from a file or an http(s) address; the
-    // open dialog, a drop and the command line all come here.
+    // open dialog, a drop and the command line all come here. Nothing opens nothing.
     void OpenPlaylist(const QString& fileOrAddress);
-    // Plays the channel at this position of that list, in menu order across its groups,
-    // as a built-in channel is played.
+    // Plays the channel at this position of the list open, in menu order across its groups.
     void PlayChannel(int position);
     // Plays the channel delta places on from the one playing, in the order of the list
     // it came from (the built-in table's shown items, or the channel list across its
     // groups), round from either end. PgUp and PgDn come here.
     void StepChannel(int delta);
+    void Search();
+    // The one line of the status over the picture; empty hides it.
+    void ShowListStatus(const QString& text);
 
     TMakerHeader* Header() const { return FHeader; }
-    TPlaylistPart* Playlist() const { return FPlaylist; }
+    TOpenChannelList* OpenList() const { return FOpenList; }
+    TChannelMenu* Menu() const { return FMenu; }
+    // Null until the first search.
+    TChannelSearchFrm* SearchFrm() const { return FSearchFrm; }
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -52,19 +64,16 @@ protected:
 
 private:
     void CreateChannelMenu();
-    void CreatePlaylistPart();
     void FormCreate();
-    void PlayBuiltIn(QAction* item, int position);
-    void Play(const QString& caption, const QList<TStreamAddress>& addresses);
-    // The built-in table's channel items that the menu shows, in its order.
-    QList<QAction*> BuiltInItems() const;
+    // Plays the channel and names it in the caption; null when the source has no such channel.
+    const TPlaylistChannel* Play(const TChannelRef& channel);
 
     // The program's one pseudo-random generator; the maker header's button re-seeds it.
     std::mt19937 FRandom;
     TMakerHeader* FHeader = nullptr;
-    TPlaylistPart* FPlaylist = nullptr;
-    // Where the channel playing came from, and its position in that list's order.
-    enum class TSource { None, BuiltIn, Playlist };
-    TSource FSource = TSource::None;
-    int FPosition = -1;
+    TOpenChannelList* FOpenList = nullptr;
+    TChannelMenu* FMenu = nullptr;
+    TChannelSearchFrm* FSearchFrm = nullptr;
+    TChannelSource FBuiltIn = BuiltInChannels();
+    TChannelRef FPlaying; // none before the first channel
 };

@@ -59,24 +59,15 @@ TMediaPlayer::TMediaPlayer(QWidget* parent)
         ShowStatus();
     });
     FRetry.setSingleShot(true);
-    connect(&FRetry, &QTimer::timeout, this, [this] { Load(FRetryAddress); });
+    connect(&FRetry, &QTimer::timeout, this, [this] { FEngine->Load({FRetryAddress, FHeaders}); });
     ShowStatus();
 }
 
-TMediaPlayer::~TMediaPlayer() {
-    // The render context must go before the engine it belongs to.
-    if (FRenderer)
-        delete FRenderer->Host();
-}
-
 void TMediaPlayer::UseRenderer(bool software) {
-    TPictureRenderer::TEvents events{[this] { PictureShown(); }, [this] { RendererReady(); },
-                                     [this] { FallBackToSoftware(); }};
+    TPictureRenderer::TEvents events{[this] { PictureShown(); }, [this] { FallBackToSoftware(); }};
     FRenderer = TPictureRenderer::Make(*FEngine, this, std::move(events), software);
     PlaceParts();
     FBar->raise();
-    if (FRenderer->Ready())
-        RendererReady();
 }
 
 void TMediaPlayer::PictureShown() {
@@ -86,7 +77,7 @@ void TMediaPlayer::PictureShown() {
 }
 
 void TMediaPlayer::FallBackToSoftware() {
-    delete std::exchange(FRenderer, nullptr)->Host();
+    FRenderer.reset();
     try {
         UseRenderer(true);
     } catch (const EMediaPlayerError& error) {
@@ -94,27 +85,15 @@ void TMediaPlayer::FallBackToSoftware() {
     }
 }
 
-void TMediaPlayer::RendererReady() {
-    // A render context made anew (the first went with the window it belonged to) left
-    // libmpv without video: the channel is opened again.
-    const bool watching = FSession.Watching() || FSession.Status() == TStreamStatus::Paused;
-    const QString load = !FHeldLoad.isEmpty() ? std::exchange(FHeldLoad, QString())
-                         : watching           ? FLoaded
-                                              : QString();
-    if (!load.isEmpty())
-        Load(load);
+void TMediaPlayer::setURL(const QString& url) {
+    PlayChannel({{url, {}}});
 }
 
-void TMediaPlayer::setURL(const QString& url, const TRequestHeaders& headers) {
-    PlayChannel({{url, headers}});
-}
-
-void TMediaPlayer::PlayChannel(const QList<TStreamAddress>& addresses) {
+void TMediaPlayer::PlayChannel(const QList<TStreamAddress>& addresses, const QString& name) {
     TAddressRotation rotation = FRotation;
-    const int first = rotation.Start(addresses.value(0).url, int(addresses.size()));
-    Play(addresses.value(first));
+    Play(rotation.Start(addresses));
     FRecorder->Stop();
-    FAddresses = addresses;
+    FRecorder->SetChannelName(name);
     FRotation = std::move(rotation);
     ShowStatus();
 }
@@ -125,31 +104,19 @@ void TMediaPlayer::Play(const TStreamAddress& address) {
     const QString target = Redirect() ? Redirect()(address.url) : address.url;
     const TStreamSession before = FSession;
     FRetry.stop();
-    TRequestHeaders previous = std::exchange(FHeaders, address.headers);
-    const int rc = Load(FSession.Start(target, FClock.elapsed()));
+    const int rc = FEngine->Load({FSession.Start(target, FClock.elapsed()), address.headers});
     if (rc < 0) {
         FSession = before;
-        FHeaders = std::move(previous);
         throw EMediaPlayerError(
             u"播放器拒绝了地址 %1：%2"_s.arg(address.url, TMpvEngine::ErrorText(rc)));
     }
     FUrl = address.url;
+    FHeaders = address.headers;
     if (FPaused)
         SetPaused(false);
     FWatchdog.start();
     if (FRenderer)
         FRenderer->Clear();
-}
-
-int TMediaPlayer::Load(const QString& address) {
-    int rc = 0;
-    if (FRenderer && FRenderer->Ready())
-        rc = FEngine->Load(address, FHeaders);
-    else
-        FHeldLoad = address;
-    if (rc >= 0)
-        FLoaded = address;
-    return rc;
 }
 
 void TMediaPlayer::Apply(const TStreamAction& action) {
@@ -162,17 +129,11 @@ void TMediaPlayer::Apply(const TStreamAction& action) {
         break;
     case TStreamAction::Stop:
         // An address that failed for good gives way to the channel's next one.
-        for (int next;
-             FSession.Status() == TStreamStatus::Failed && (next = FRotation.Failed()) >= 0;) {
-            try {
-                return Play(FAddresses.at(next));
-            } catch (const EMediaPlayerError&) {
-                continue; // not an address the player takes: on to the next
-            }
-        }
+        if (FSession.Status() == TStreamStatus::Failed)
+            if (const std::optional<TStreamAddress> next = FRotation.Failed())
+                return Play(*next);
         FRetry.stop();
-        FHeldLoad.clear();
-        FEngine->Command({"stop"});
+        FEngine->Stop();
         FRecorder->Stop();
         break;
     }
@@ -192,7 +153,7 @@ void TMediaPlayer::ShowStatus() {
 void TMediaPlayer::TogglePause() {
     const TStreamStatus status = FSession.Status();
     if ((status == TStreamStatus::Stopped || status == TStreamStatus::Failed) && !FUrl.isEmpty())
-        return PlayChannel(FAddresses);
+        return PlayChannel(FRotation.Addresses(), FRecorder->ChannelName());
     SetPaused(!FPaused);
     ShowStatus();
 }
@@ -208,9 +169,8 @@ void TMediaPlayer::Stop() {
     if (FSession.Status() == TStreamStatus::Idle)
         return;
     FRetry.stop();
-    FHeldLoad.clear();
     FSession.Stop();
-    FEngine->Command({"stop"});
+    FEngine->Stop();
     FRecorder->Stop();
     ShowStatus();
 }

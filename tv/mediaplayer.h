@@ -27,17 +27,17 @@ class TMediaPlayer : public QWidget {
     Q_PROPERTY(QString URL READ URL WRITE setURL)
 public:
     explicit TMediaPlayer(QWidget* parent = nullptr);
-    ~TMediaPlayer() override;
 
     QString URL() const { return FUrl; }
     // Starts playing the address at once, replacing whatever played before. Throws
     // EMediaPlayerError for an address that is not one absolute address, or when the
     // engine refuses it; the address played before is then kept.
-    void setURL(const QString& url, const TRequestHeaders& headers = {});
+    void setURL(const QString& url);
     // Plays a channel of one or more addresses, from the one that last played it in this
     // run; when one fails for good, after its reconnects, the next is tried, and the
-    // channel fails when all have. Throws as setURL for the first address it tries.
-    void PlayChannel(const QList<TStreamAddress>& addresses);
+    // channel fails when all have. Throws as setURL for the first address it tries. The
+    // name is the channel's, for the names of the files Ctrl+R and Ctrl+P make.
+    void PlayChannel(const QList<TStreamAddress>& addresses, const QString& name = {});
 
     // The picture as shown in the picture rectangle (see TPictureRenderer::Frame).
     QImage Frame() const { return FRenderer ? FRenderer->Frame() : QImage(); }
@@ -64,8 +64,6 @@ public:
     void StopRecording() { FRecorder->Stop(); }
     void Snapshot(const QString& path) { FRecorder->Snapshot(path); }
     bool IsRecording() const { return FRecorder->Recording(); }
-    // The channel's name, for the names of the files the buttons and Ctrl+R, Ctrl+P make.
-    void SetChannelName(const QString& name) { FRecorder->SetChannelName(name); }
 
     // Lets the tests send every address to a loopback server of their own, so that no
     // test ever reaches a real host; URL still answers the address that was given.
@@ -92,9 +90,7 @@ private:
     void UseRenderer(bool software);
     void PictureShown();
     void FallBackToSoftware();
-    void RendererReady();
     void Play(const TStreamAddress& address);
-    int Load(const QString& address);
     void Apply(const TStreamAction& action);
     void SetPaused(bool paused);
     void ShowStatus();
@@ -102,24 +98,19 @@ private:
     void PlaceParts();
 
     std::unique_ptr<TMpvEngine> FEngine;
-    TPictureRenderer* FRenderer = nullptr; // in its window, a child of this widget
+    // After the engine, so that the render context goes before the engine it belongs to.
+    TRendererPtr FRenderer;
     TControlBar* FBar = nullptr;
     TRecorder* FRecorder = nullptr;
 
     QString FUrl;
     TRequestHeaders FHeaders;
-    QList<TStreamAddress> FAddresses;
     TAddressRotation FRotation;
     TStreamSession FSession;
     QElapsedTimer FClock;
     QTimer FWatchdog;
     QTimer FRetry;
     QString FRetryAddress;
-    // What the engine was last told to open, and a load held back while the renderer
-    // has no render context yet, since libmpv gives up the video of a load that
-    // starts without one.
-    QString FLoaded;
-    QString FHeldLoad;
 
     bool FPaused = false;
     bool FFullScreen = false;

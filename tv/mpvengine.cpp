@@ -150,10 +150,29 @@ void TMpvEngine::OnWakeup(void* self) {
         QMetaObject::invokeMethod(engine, &TMpvEngine::DrainEvents, Qt::QueuedConnection);
 }
 
-int TMpvEngine::Load(const QString& address, const TRequestHeaders& headers) {
+int TMpvEngine::Load(const TStreamAddress& address) {
+    const int rc = FCanDraw ? Issue(address) : 0;
+    if (rc >= 0)
+        FLoad = address;
+    return rc;
+}
+
+void TMpvEngine::Stop() {
+    FLoad.reset();
+    Command({"stop"});
+}
+
+void TMpvEngine::SetRenderContext(bool exists) {
+    FCanDraw = exists;
+    if (exists && FLoad)
+        Issue(*FLoad);
+}
+
+int TMpvEngine::Issue(const TStreamAddress& address) {
     // The headers go as typed per-file options, so that no text in them is ever read
     // as option syntax.
-    const bool hls = IsHls(address);
+    const TRequestHeaders& headers = address.headers;
+    const bool hls = IsHls(address.url);
     const std::pair<const char*, QByteArray> wanted[] = {
         {"user-agent", headers.userAgent.toUtf8()},
         {"referrer", headers.referrer.toUtf8()},
@@ -167,7 +186,7 @@ int TMpvEngine::Load(const QString& address, const TRequestHeaders& headers) {
             values.push_back(StringNode(value.constData()));
         }
     mpv_node_list options{int(values.size()), values.data(), names.data()};
-    const QByteArray url = address.toUtf8();
+    const QByteArray url = address.url.toUtf8();
     mpv_node args[] = {
         StringNode("loadfile"), StringNode(url.constData()), StringNode("replace"), {}};
     args[3].format = MPV_FORMAT_NODE_MAP;

@@ -37,7 +37,15 @@ public:
 
     mpv_handle* Handle() const { return FMpv; }
     // Opens the address in place of what played; the answer is libmpv's error code.
-    int Load(const QString& address, const TRequestHeaders& headers);
+    // Until a render context exists the load waits: libmpv gives up the video of a load
+    // that starts without one.
+    int Load(const TStreamAddress& address);
+    // Stops what plays, and a load that waits.
+    void Stop();
+    // Whatever draws has made or freed its render context. A context made anew (the one
+    // before went with the window it belonged to) left libmpv without video, so what was
+    // loaded is opened again.
+    void SetRenderContext(bool exists);
     // One of libmpv's commands ("stop", "show-text"...), or one of its properties set.
     void Command(std::initializer_list<QByteArray> args);
     void Set(const char* property, const QByteArray& value);
@@ -82,8 +90,11 @@ private:
     void HandlePropertyChange(const mpv_event& event);
     void HandleReply(const mpv_event& event);
     void Dump(double from);
+    int Issue(const TStreamAddress& address);
 
     mpv_handle* FMpv = nullptr;
+    bool FCanDraw = false;
+    std::optional<TStreamAddress> FLoad; // what plays or waits to, until stopped
     std::atomic_bool FDrainPosted{false};
     // Each load gets a number; libmpv answers with the playlist entry it made for it,
     // and only that entry's events concern the channel now chosen.

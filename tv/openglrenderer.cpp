@@ -100,7 +100,6 @@ protected:
             return GiveUp("libmpv cannot draw with this OpenGL");
         FContextGone = connect(gl, &QOpenGLContext::aboutToBeDestroyed, this,
                                &TOpenGLRenderer::FreeRender, Qt::DirectConnection);
-        FEvents.ready();
     }
 
     void paintGL() override {

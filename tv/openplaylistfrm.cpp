@@ -8,7 +8,15 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <utility>
+
 using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+TOpenPlaylistFrm::TAsker g_asker;
+
+} // namespace
 
 TOpenPlaylistFrm::TOpenPlaylistFrm(QWidget* parent) : QDialog(parent) {
     setObjectName(u"OpenPlaylistFrm"_s);
@@ -43,7 +51,13 @@ TOpenPlaylistFrm::TOpenPlaylistFrm(QWidget* parent) : QDialog(parent) {
     layout->addWidget(buttons);
 }
 
+TOpenPlaylistFrm::TAsker TOpenPlaylistFrm::SetAsker(TAsker asker) {
+    return std::exchange(g_asker, std::move(asker));
+}
+
 QString TOpenPlaylistFrm::Ask(QWidget* parent) {
+    if (g_asker)
+        return g_asker(parent);
     TOpenPlaylistFrm dialog(parent);
     return dialog.exec() == QDialog::Accepted ? dialog.LocationEdt->text().trimmed() : QString();
 }

@@ -2,6 +2,8 @@
 
 #include <QDialog>
 
+#include <functional>
+
 class QLineEdit;
 class QPushButton;
 
@@ -17,6 +19,9 @@ public:
 
     // What was given, or nothing when the dialog was cancelled.
     static QString Ask(QWidget* parent);
+    // Lets a test answer in place of the dialog; empty is the dialog. Returns the one before.
+    using TAsker = std::function<QString(QWidget* parent)>;
+    static TAsker SetAsker(TAsker asker);
 
 private:
     void BrowseBtnClick();

@@ -19,16 +19,17 @@ int RenderContexts = 0;
 
 } // namespace
 
-TPictureRenderer* TPictureRenderer::Make(TMpvEngine& engine, QWidget* player, TEvents events,
-                                         bool software) {
-    if (TPictureRenderer* renderer =
-            software ? nullptr : MakeOpenGLRenderer(engine, player, events))
+void TRendererDeleter::operator()(TPictureRenderer* renderer) const {
+    delete renderer->Host();
+}
+
+TRendererPtr TPictureRenderer::Make(TMpvEngine& engine, QWidget* player, TEvents events,
+                                    bool software) {
+    if (TRendererPtr renderer{software ? nullptr : MakeOpenGLRenderer(engine, player, events)})
         return renderer;
-    TPictureRenderer* renderer = MakeSoftwareRenderer(engine, player, std::move(events));
-    if (!renderer->Ready()) {
-        delete renderer->Host();
+    TRendererPtr renderer{MakeSoftwareRenderer(engine, player, std::move(events))};
+    if (!renderer->Ready())
         throw EMediaPlayerError(u"无法创建视频输出"_s);
-    }
     return renderer;
 }
 
@@ -52,6 +53,7 @@ bool TPictureRenderer::CreateContext(mpv_render_param* params) {
     }
     ++RenderContexts;
     mpv_render_context_set_update_callback(FRender, &TPictureRenderer::OnUpdate, this);
+    FEngine.SetRenderContext(true);
     return true;
 }
 
@@ -61,6 +63,7 @@ void TPictureRenderer::FreeContext() {
     mpv_render_context_set_update_callback(FRender, nullptr, nullptr);
     mpv_render_context_free(std::exchange(FRender, nullptr));
     --RenderContexts;
+    FEngine.SetRenderContext(false);
 }
 
 void TPictureRenderer::OnUpdate(void* self) {

@@ -6,14 +6,23 @@
 
 #include <atomic>
 #include <functional>
+#include <memory>
 
 class QEvent;
 class QObject;
 class QWidget;
 class QWindow;
 class TMpvEngine;
+class TPictureRenderer;
 struct mpv_render_context;
 struct mpv_render_param;
+
+// A renderer lives in its window, Host(), a child of the player: the window owns the
+// renderer, and letting go of a renderer deletes that window.
+struct TRendererDeleter {
+    void operator()(TPictureRenderer* renderer) const;
+};
+using TRendererPtr = std::unique_ptr<TPictureRenderer, TRendererDeleter>;
 
 // What draws libmpv's pictures: a native window of the picture's own that covers the
 // picture's rectangle inside the player, so that each picture goes straight to what
@@ -23,17 +32,15 @@ class TPictureRenderer {
 public:
     struct TEvents {
         std::function<void()> pictureShown;
-        // A render context was made; one made anew left libmpv without video.
-        std::function<void()> ready;
         // This path cannot draw here after all; called from the event loop.
         std::function<void()> cannotDraw;
     };
 
     // The renderer of the path ChooseRenderPath picks for this display, or the software
-    // one; it lives in Host(), a child of the player, which owns it. Throws
+    // one. It tells the engine when its render context is made and freed. Throws
     // EMediaPlayerError when it cannot draw at all.
-    static TPictureRenderer* Make(TMpvEngine& engine, QWidget* player, TEvents events,
-                                  bool software = false);
+    static TRendererPtr Make(TMpvEngine& engine, QWidget* player, TEvents events,
+                             bool software = false);
     // How many of libmpv's render contexts are alive in the process, for the tests.
     static int ContextsAlive();
 
@@ -44,7 +51,6 @@ public:
     // The picture as shown, letterboxed, in device pixels; null before the first picture
     // of the channel. It is drawn once more for this: for tests, not for every picture.
     virtual QImage Frame() = 0;
-    // Whether libmpv has a render context: a load that starts without one loses its video.
     bool Ready() const { return FRender != nullptr; }
     QWidget* Host() const { return FHost; }
 

@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QMimeData>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 
@@ -39,6 +40,13 @@ QString TPlaylistLoader::LocationOf(const QString& fileOrAddress) {
     if (HasScheme(url))
         return fileOrAddress.trimmed();
     return QFileInfo(fileOrAddress.trimmed()).absoluteFilePath();
+}
+
+QString TPlaylistLoader::DropLocation(const QMimeData* mime) {
+    const QUrl url = mime->hasUrls() ? mime->urls().value(0) : QUrl(mime->text().trimmed());
+    if (url.isLocalFile())
+        return url.toLocalFile();
+    return IsWebAddress(url) ? url.toString() : QString();
 }
 
 void TPlaylistLoader::Load(const QString& fileOrAddress) {

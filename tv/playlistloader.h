@@ -9,6 +9,7 @@
 
 #include <chrono>
 
+class QMimeData;
 class QNetworkReply;
 
 // Fetches a channel list from a file or an http(s) address and reads it. A file is read
@@ -30,6 +31,8 @@ public:
 
     // What is remembered of a list: its absolute path or its address.
     static QString LocationOf(const QString& fileOrAddress);
+    // The file or address that a drag brings, or nothing if it brings neither.
+    static QString DropLocation(const QMimeData* mime);
 
     // Lets the tests wait for a silent server less long; returns the limit before.
     static std::chrono::milliseconds SetNoDataLimit(std::chrono::milliseconds limit);

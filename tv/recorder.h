@@ -25,6 +25,7 @@ public:
 
     // The channel's name for the files the buttons and the keys make.
     void SetChannelName(const QString& name) { FChannel = name; }
+    QString ChannelName() const { return FChannel; }
     void Start(const QString& path);
     void Stop();
     void Snapshot(const QString& path);

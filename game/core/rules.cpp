@@ -125,11 +125,10 @@ void TNumGame::ShowAnswerState() {
 }
 
 void TNumGame::Deal() {
-    for (std::int32_t& number : FState.Numbers) {
-        // The range is read again for every slot, as the caption says it.
-        std::uniform_int_distribution<std::int32_t> draw(1, FState.Range);
+    // Each slot draws on its own, from 1 to the dealing range.
+    std::uniform_int_distribution<std::int32_t> draw(1, FState.Range);
+    for (std::int32_t& number : FState.Numbers)
         number = draw(FRandom);
-    }
     ClearAnswer();
     FView.ShowNumbers();
     if (FState.DealMark)

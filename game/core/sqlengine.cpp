@@ -33,7 +33,7 @@ QString DataSourceOf(const QString& connectionString) {
     return {};
 }
 
-std::atomic<int> ConnectionsMade{0};
+std::atomic<int> g_connectionsMade{0};
 
 // Index of the first character no answer can hold, or -1.
 qsizetype FirstRefused(const QString& text) {
@@ -48,7 +48,7 @@ qsizetype FirstRefused(const QString& text) {
 
 TSqlError::TSqlError(const QString& message) : std::runtime_error(message.toStdString()) {}
 
-TSqlDataSet::TSqlDataSet() : FConnectionName(u"numcore.sqldataset.%1"_s.arg(++ConnectionsMade)) {}
+TSqlDataSet::TSqlDataSet() : FConnectionName(u"numcore.sqldataset.%1"_s.arg(++g_connectionsMade)) {}
 
 TSqlDataSet::~TSqlDataSet() {
     // The query must be gone before its connection is removed.

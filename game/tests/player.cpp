@@ -56,8 +56,8 @@ void TPlayer::Click(QWidget* control) {
 }
 
 void TPlayer::Key(Qt::Key key) {
-    QWidget* focus = W.NumFrm.focusWidget();
-    QWidget* target = focus ? focus : &W.NumFrm;
+    QWidget* focus = FWindows.NumFrm.focusWidget();
+    QWidget* target = focus ? focus : &FWindows.NumFrm;
     AnswerModals([target, key] { QTest::keyClick(target, key); });
 }
 
@@ -73,32 +73,32 @@ void TPlayer::AnswerModal() {
         Messages << box->text();
         BoxNames << box->objectName();
         QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
-    } else if (modal == &W.SelFrm) {
+    } else if (modal == &FWindows.SelFrm) {
         const QStringList presses = std::exchange(PickerPresses, {});
         for (const QString& caption : presses) {
             if (!PickerTyped)
                 QTest::mouseClick(PickerButton(caption), Qt::LeftButton);
             else if (caption == u"←"_s)
-                QTest::keyClick(&W.SelFrm, Qt::Key_Backspace);
+                QTest::keyClick(&FWindows.SelFrm, Qt::Key_Backspace);
             else
-                QTest::keyClicks(&W.SelFrm, caption);
+                QTest::keyClicks(&FWindows.SelFrm, caption);
         }
         if (PickerTyped)
-            QTest::keyClick(&W.SelFrm, Qt::Key_Escape);
+            QTest::keyClick(&FWindows.SelFrm, Qt::Key_Escape);
         else
-            W.SelFrm.close();
+            FWindows.SelFrm.close();
     }
 }
 
 QAbstractButton* TPlayer::PickerButton(const QString& caption) const {
-    for (QToolButton* button : W.SelFrm.SpeedButtons)
+    for (QToolButton* button : FWindows.SelFrm.SpeedButtons)
         if (button->text() == caption)
             return button;
     qFatal("the picker has no button %s", qPrintable(caption));
 }
 
 void TPlayer::Press(const QString& objectName) {
-    auto* control = W.NumFrm.findChild<QWidget*>(objectName);
+    auto* control = FWindows.NumFrm.findChild<QWidget*>(objectName);
     if (!control)
         qFatal("the game window has no control %s", qPrintable(objectName));
     Click(control);
@@ -111,12 +111,12 @@ void TPlayer::Enter(const QString& expression) {
         const QString text = match.captured();
         const qsizetype key = keys.indexOf(text);
         if (key >= 0) {
-            Click(W.NumFrm.SpeedButtons[std::size_t(key)]);
+            Click(FWindows.NumFrm.SpeedButtons[std::size_t(key)]);
             continue;
         }
-        const auto panel = std::find_if(W.NumFrm.Num.begin(), W.NumFrm.Num.end(),
+        const auto panel = std::find_if(FWindows.NumFrm.Num.begin(), FWindows.NumFrm.Num.end(),
                                         [&](const TClickPanel* p) { return p->text() == text; });
-        if (panel == W.NumFrm.Num.end())
+        if (panel == FWindows.NumFrm.Num.end())
             qFatal("no panel shows %s", qPrintable(text));
         Click(*panel);
     }
@@ -125,7 +125,7 @@ void TPlayer::Enter(const QString& expression) {
 void TPlayer::Pick(const QList<int>& numbers) {
     for (int number : numbers)
         PickerPresses << QString::number(number);
-    Click(W.NumFrm.MeBtn);
+    Click(FWindows.NumFrm.MeBtn);
 }
 
 QList<int> WholeNumbers(const QString& answer) {

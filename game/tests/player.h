@@ -27,7 +27,7 @@ struct TGameWindows {
 
 class TPlayer {
 public:
-    explicit TPlayer(TGameWindows& windows) : W(windows) {}
+    explicit TPlayer(TGameWindows& windows) : FWindows(windows) {}
 
     // Clicks a control with the mouse. Message boxes that open are read and
     // answered with OK; the picker, when it opens, gets PickerPresses and is then
@@ -60,7 +60,7 @@ private:
     void AnswerModal();
     QAbstractButton* PickerButton(const QString& caption) const;
 
-    TGameWindows& W;
+    TGameWindows& FWindows;
 };
 
 // The fixture of the window tests: fresh windows and a fresh player for every

@@ -601,9 +601,22 @@ private slots:
         QCOMPARE(State().WrongCount, 1);
     }
 
-    // Two whole puzzles by keys alone, typed while the memo has the focus.
+    void playedByKeys_data() {
+        QTest::addColumn<bool>("addedLater");
+        QTest::newRow("the memo has the focus") << false;
+        QTest::newRow("an edit field added after construction has the focus") << true;
+    }
+
+    // Two whole puzzles by keys alone, typed while an editable control has the focus.
     void playedByKeys() {
-        Frm().Memo2->setFocus();
+        QFETCH(bool, addedLater);
+        QWidget* focus = Frm().Memo2;
+        if (addedLater) {
+            focus = new QLineEdit(&Frm());
+            focus->show();
+        }
+        focus->setFocus();
+        QCOMPARE(Frm().focusWidget(), focus);
         P->Key(Qt::Key_F4);
         QCOMPARE(P->Messages, QStringList({NoPuzzle}));
         P->Key(Qt::Key_F6);

@@ -151,6 +151,11 @@ const TReadCase ReadCases[] = {
      "http://h/list.m3u", "skipped 0"},
 };
 
+// A row is shown by its name, not by its bytes.
+void PrintTo(const TReadCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
 class ReadPlaylistTest : public testing::TestWithParam<TReadCase> {};
 
 TEST_P(ReadPlaylistTest, ReadsTheDialect) {

@@ -8,7 +8,7 @@
 #include "tv/allocator.h"
 #include "tv/main.h"
 #include "tv/mediaplayer.h"
-#include "tv/playlistpart.h"
+#include "tv/openchannellist.h"
 #include "tv/tests/testserver.h"
 
 #include <QDir>
@@ -142,7 +142,7 @@ void TFlickingTest::threeHundredSwitchesLeaveNothingBehind() {
     FFrm->show();
     QVERIFY(QTest::qWaitForWindowExposed(FFrm.get()));
     FFrm->OpenPlaylist(FList);
-    QTRY_VERIFY(FFrm->Playlist()->Playlist());
+    QTRY_VERIFY(FFrm->OpenList()->List());
     connect(FFrm->WMP, &TMediaPlayer::frameRendered, this, [this] { ++FFrames; });
 
     for (int n = 0; n < 20 && !QTest::currentTestFailed(); ++n)

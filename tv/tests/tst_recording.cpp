@@ -21,7 +21,7 @@ private slots:
     void keysWriteIntoTheUsersFolders();
 
 private:
-    void Playing(TMediaPlayer& player);
+    void Playing(TMediaPlayer& player, const QString& channel = {});
 
     TRtspTestServer FServer;
     QTemporaryDir FDir;
@@ -32,10 +32,10 @@ void TRecordingTest::initTestCase() {
     QVERIFY2(FServer.Start(), "the loopback RTSP server did not start");
 }
 
-void TRecordingTest::Playing(TMediaPlayer& player) {
+void TRecordingTest::Playing(TMediaPlayer& player, const QString& channel) {
     player.resize(441, 329);
     player.show();
-    player.setURL(FServer.Url(u"aac"_s));
+    player.PlayChannel({{FServer.Url(u"aac"_s), {}}}, channel);
     QTRY_VERIFY_WITH_TIMEOUT(ShowsTestPattern(player), 10000);
 }
 
@@ -114,8 +114,7 @@ void TRecordingTest::keysWriteIntoTheUsersFolders() {
     QDir(movies + name.first(7)).removeRecursively();
     QDir(pictures + name.first(7)).removeRecursively();
     TMediaPlayer player;
-    player.SetChannelName(u"CCTV-1 综合/高清"_s);
-    Playing(player);
+    Playing(player, u"CCTV-1 综合/高清"_s);
     player.ShowOnScreen(u"不该出现在截图里"_s);
     QSignalSpy ended(&player, &TMediaPlayer::recordingEnded);
     QSignalSpy taken(&player, &TMediaPlayer::snapshotTaken);

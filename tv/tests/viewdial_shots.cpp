@@ -4,11 +4,11 @@
 // "search" with the search window over that list. Runs until it is killed.
 
 #include "common/appshell.h"
+#include "tv/channelmenu.h"
 #include "tv/channelsearchfrm.h"
 #include "tv/main.h"
 #include "tv/mediaplayer.h"
-#include "tv/playlistmenu.h"
-#include "tv/playlistpart.h"
+#include "tv/openchannellist.h"
 #include "tv/tests/testserver.h"
 
 #include <QFile>
@@ -64,14 +64,14 @@ int main(int argc, char** argv) {
         mainFrm.OpenPlaylist(file.fileName());
         mainFrm.StartPopupMenu->popup(mainFrm.mapToGlobal(QPoint(200, 40)));
         QTimer::singleShot(500, [&] {
-            mainFrm.Playlist()->Menu()->Groups()[1]->popup(mainFrm.mapToGlobal(QPoint(330, 170)));
+            mainFrm.Menu()->Groups()[1]->popup(mainFrm.mapToGlobal(QPoint(330, 170)));
         });
         QTimer::singleShot(1000, ready);
     } else if (argc > 1 && qstrcmp(argv[1], "search") == 0) {
         mainFrm.OpenPlaylist(file.fileName());
-        mainFrm.Playlist()->Search();
-        mainFrm.Playlist()->SearchFrm()->move(660, 115);
-        mainFrm.Playlist()->SearchFrm()->FindEdt->setText(u"卫视"_s);
+        mainFrm.Search();
+        mainFrm.SearchFrm()->move(660, 115);
+        mainFrm.SearchFrm()->FindEdt->setText(u"卫视"_s);
         QTimer::singleShot(1000, ready);
     } else {
         QTimer::singleShot(1000, ready);

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "tv/playlist.h"
+
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+class TPlaylistLoader;
+
+// The channel list the user has open: it is opened from a file or an address, opened
+// again at the next start, and said in one line of the window's status. Until a list is
+// opened nothing is written anywhere.
+class TOpenChannelList : public QObject {
+    Q_OBJECT
+public:
+    explicit TOpenChannelList(QObject* parent);
+
+    // Every failure is one message box; the list opened before stays.
+    void Open(const QString& fileOrAddress);
+    // Opens the list opened last time, if any; a failure only shows in the status line.
+    void Restore();
+    void Remove();
+
+    // Null while no list is open. A list read is never changed, and lives as long as
+    // anything that shows it holds it.
+    const std::shared_ptr<const TPlaylist>& List() const { return FList; }
+
+signals:
+    // A list was read in place of the one before, or removed (null).
+    void changed(const std::shared_ptr<const TPlaylist>& list);
+    // What the window's status line says of the list; empty: nothing.
+    void statusChanged(const QString& text);
+
+private:
+    void Start(const QString& fileOrAddress, bool quiet);
+    void Loaded(const QString& location, const TPlaylist& list);
+    void Failed(const QString& location, const QString& reason);
+
+    TPlaylistLoader* FLoader;
+    std::shared_ptr<const TPlaylist> FList;
+    QString FListStatus; // what the status line says of the list open
+    bool FQuiet = false;
+};
