@@ -91,11 +91,6 @@ void SetOptions(mpv_handle* mpv) {
         // mpv would wait for a second decoded picture to learn how long the first is to
         // be shown, 40 ms on a live stream; the frame rate of the stream tells it too.
         {"video-latency-hacks", "yes"},
-        // A recording starts at a key frame only if the demuxer still holds the last
-        // one it read, which it keeps only with its cache on: enough for a few seconds
-        // of a broadcast stream.
-        {"cache", "yes"},
-        {"demuxer-max-back-bytes", "16MiB"},
         {"demuxer-lavf-o", DemuxerOptions.constData()},
         {"stream-lavf-o", streamOptions.constData()},
         {"network-timeout", networkTimeout.constData()},
@@ -222,7 +217,7 @@ void TMpvEngine::Set(const char* property, const QByteArray& value) {
 void TMpvEngine::StartDump(const QString& path) {
     FDumpPath = path;
     ++FDumpNumber;
-    // Where the demuxer has read to; the dump goes back from there to a key frame.
+    // Where the demuxer has read to: the dump begins with what it reads next.
     mpv_get_property_async(FMpv, ReplyId(ReplyCacheTime, FDumpNumber), "demuxer-cache-time",
                            MPV_FORMAT_DOUBLE);
 }

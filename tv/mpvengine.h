@@ -57,8 +57,8 @@ public:
     // Whether the load last issued has opened its stream and not ended.
     bool Loaded() const { return FEntryStarted && FEntryLoaded; }
     // Writes the stream's packets to a file as they arrive, without decoding them, in
-    // the format its extension names, from the last key frame read; dumpEnded tells
-    // when the file is closed. Only one file at a time: a new one ends the old.
+    // the format its extension names; dumpEnded tells when the file is closed. Only
+    // one file at a time: a new one ends the old.
     void StartDump(const QString& path);
     void StopDump();
     // Writes the picture shown, as decoded and without the on-screen text, to a file in

@@ -3,10 +3,13 @@
 #include "tv/controlbar.h"
 #include "tv/mpvengine.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QPointer>
 #include <QShortcut>
 #include <QStandardPaths>
+#include <QThreadPool>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -63,7 +66,7 @@ void TRecorder::SnapshotNow() {
 }
 
 void TRecorder::Start(const QString& path) {
-    if (FWanted || FDumping)
+    if (FWanted || FDumping || FSealing)
         return;
     FPath = path;
     FParts = 0;
@@ -105,14 +108,14 @@ void TRecorder::DumpEnded(int error) {
     FDumping = false;
     if (error < 0 && !FFault)
         FFault = TRecordingFault::NotRecordable;
-    if (!FWanted || FFault)
-        return Finish();
-    // The stream was opened again: the recording goes on in a file of its own, once the
-    // stream is back. A part that ended while its stream plays on could not be written.
-    if (FLoads == FPartLoad && FEngine.Loaded()) {
+    // A part that ended while its stream plays on could not be written.
+    if (FWanted && !FFault && FLoads == FPartLoad && FEngine.Loaded())
         FFault = TRecordingFault::NotRecordable;
-        return Finish();
-    }
+    if (!FWanted || FFault)
+        return Seal(true);
+    // The stream was opened again: the recording goes on in a file of its own, once the
+    // stream is back.
+    Seal(false);
     if (FEngine.Loaded())
         StartPart();
 }
@@ -127,7 +130,28 @@ void TRecorder::WriterSaid(const QString& line) {
         FEngine.StopDump();
 }
 
+void TRecorder::Seal(bool last) {
+    // Off the window's thread: it reads and writes the file.
+    const QString path = FPath;
+    if (!last)
+        return QThreadPool::globalInstance()->start([path] { DropPicturesBeforeKeyFrame(path); });
+    FSealing = true;
+    const QPointer<TRecorder> self(this);
+    QThreadPool::globalInstance()->start([path, self] {
+        DropPicturesBeforeKeyFrame(path);
+        // Back on the window's thread, where the recorder may be gone by now.
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [self] {
+                if (self)
+                    self->Finish();
+            },
+            Qt::QueuedConnection);
+    });
+}
+
 void TRecorder::Finish() {
+    FSealing = false;
     FWanted = false;
     FTicker.stop();
     FBar.ShowRecording(false, {});

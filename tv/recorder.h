@@ -44,6 +44,7 @@ private:
     void StartPart();
     void DumpEnded(int error);
     void WriterSaid(const QString& line);
+    void Seal(bool last);
     void Finish();
     void ShowTime();
 
@@ -54,6 +55,7 @@ private:
     int FParts = 0;
     bool FWanted = false;
     bool FDumping = false;
+    bool FSealing = false; // the last part's pictures before its key frame being dropped
     // Each load the engine opens, counted: a part that ends while its load still plays
     // was not ended by the stream being opened again.
     int FLoads = 0;

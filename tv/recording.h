@@ -24,5 +24,11 @@ std::optional<TRecordingFault> FaultFromLog(const QString& line);
 QString FaultText(TRecordingFault fault, const QString& path, qint64 bytes);
 // What the status line says once a recording is saved, in parts files.
 QString SavedText(const QString& path, qint64 bytes, int parts);
+// A recording begins where the stream happens to be, most often between two key frames,
+// and the pictures before the first key frame cannot be decoded: in an MPEG transport
+// stream their packets are made null packets, which every player passes over, so that
+// the file starts with a whole picture. Reads and writes the file's head only; false
+// when there was nothing to drop, or the file is no transport stream.
+bool DropPicturesBeforeKeyFrame(const QString& path);
 // The time a recording has run, as the control bar shows it: m:ss, or h:mm:ss.
 QString ElapsedText(qint64 ms);
