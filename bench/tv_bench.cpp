@@ -9,6 +9,7 @@
 // costs: the player's CPU over 10 s of the stream while it records, against 10 s
 // without, in turns on the same stream, and the recorded file read back by ffprobe.
 
+#include "tv/catchup.h"
 #include "tv/mediaplayer.h"
 #include "tv/tests/testserver.h"
 
@@ -60,12 +61,12 @@ void Settle() {
     Wait(300);
 }
 
-// One zap of viewdial's player: from setURL to the first picture shown while it plays.
+// One zap of viewdial's player: from PlayChannel to the first picture shown while it plays.
 // Returns the time in ms, negative when no picture came within 10 s; intact says
 // whether that first picture showed the test pattern whole, and pictures how many were
 // shown in the watchMs after it.
 double ZapViewdial(TMediaPlayer& player, const QString& url, bool& intact, int watchMs = 0,
-                   int* pictures = nullptr) {
+                   int* pictures = nullptr, TStreamKind kind = TStreamKind::Live) {
     QEventLoop loop;
     bool shown = false;
     QImage first;
@@ -81,7 +82,7 @@ double ZapViewdial(TMediaPlayer& player, const QString& url, bool& intact, int w
     });
     QTimer::singleShot(10000, &loop, &QEventLoop::quit);
     zap.start();
-    player.setURL(url);
+    player.PlayChannel({{url, {}, kind}});
     loop.exec();
     QObject::disconnect(connection);
     if (pictures) {
@@ -126,6 +127,18 @@ double ZapMpv(const QString& url) {
     return opening < 0 || shown < 0 ? -1 : (shown - opening) * 1000;
 }
 
+// Counts one zap towards the benchmark's time and figures; false, with the benchmark
+// stopped, when it showed no picture or a damaged one.
+bool Record(benchmark::State& state, double ms, bool intact, std::vector<double>& figures) {
+    if (ms < 0 || !intact) {
+        state.SkipWithError(ms < 0 ? "no picture within 10 s" : "the first picture is damaged");
+        return false;
+    }
+    state.SetIterationTime(ms / 1000);
+    figures.push_back(ms);
+    return true;
+}
+
 void BM_ZapViewdial(benchmark::State& state) {
     TMediaPlayer player;
     player.resize(441, 329);
@@ -133,24 +146,15 @@ void BM_ZapViewdial(benchmark::State& state) {
     for (auto _ : state) {
         bool intact = false;
         const double ms = ZapViewdial(player, g_server->Url(), intact);
-        if (ms < 0 || !intact) {
-            state.SkipWithError(ms < 0 ? "no picture within 10 s" : "the first picture is damaged");
+        if (!Record(state, ms, intact, g_viewdialMs))
             break;
-        }
-        state.SetIterationTime(ms / 1000);
-        g_viewdialMs.push_back(ms);
     }
 }
 
 void BM_ZapMpvDefault(benchmark::State& state) {
     for (auto _ : state) {
-        const double ms = ZapMpv(g_server->Url());
-        if (ms < 0) {
-            state.SkipWithError("mpv showed no picture");
+        if (!Record(state, ZapMpv(g_server->Url()), true, g_mpvMs))
             break;
-        }
-        state.SetIterationTime(ms / 1000);
-        g_mpvMs.push_back(ms);
     }
 }
 
@@ -212,6 +216,44 @@ void BM_HlsZapMpvDefault(benchmark::State& state) {
         state.SetIterationTime(ms / 1000);
         figures.ms.push_back(ms);
         figures.requests.push_back(HlsZapRequests(server, zap, ms));
+    }
+}
+
+// An archive programme on the loopback server, reached as a list's channel with the
+// usual catch-up header reaches it: a half hour of yesterday, in a +0800 guide.
+QString ArchiveZapUrl(const THlsTestServer& server, int zap) {
+    TPlaylistChannel channel;
+    channel.addresses = {{server.Url(u"/a%1/v.m3u8"_s.arg(zap)), {}}};
+    channel.catchup = {u"append"_s, u"?playseek=${(b)yyyyMMddHHmmss}-${(e)yyyyMMddHHmmss}"_s, 0};
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    const QDateTime start = now.addDays(-1);
+    return ArchiveAddress(channel, 0, {start, start.addSecs(1800), 8 * 3600, {}, {}}, now);
+}
+
+std::vector<double> g_catchupViewdialMs;
+std::vector<double> g_catchupMpvMs;
+
+// An archive programme's first picture: its playlist, then its first segment, each a
+// round trip of 100 ms.
+void BM_CatchupZapViewdial(benchmark::State& state) {
+    THlsTestServer server(QStringLiteral(TV_BENCH_HLS_DIR), 100);
+    TMediaPlayer player;
+    player.resize(441, 329);
+    player.show();
+    for (auto _ : state) {
+        bool intact = false;
+        const double ms = ZapViewdial(player, ArchiveZapUrl(server, ++g_zap), intact, 0, nullptr,
+                                      TStreamKind::Archive);
+        if (!Record(state, ms, intact, g_catchupViewdialMs))
+            break;
+    }
+}
+
+void BM_CatchupZapMpvDefault(benchmark::State& state) {
+    THlsTestServer server(QStringLiteral(TV_BENCH_HLS_DIR), 100);
+    for (auto _ : state) {
+        if (!Record(state, ZapMpv(ArchiveZapUrl(server, ++g_zap)), true, g_catchupMpvMs))
+            break;
     }
 }
 
@@ -323,6 +365,8 @@ BENCHMARK(BM_HlsZapMpvDefault)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond)
     ->Iterations(7);
+BENCHMARK(BM_CatchupZapViewdial)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(7);
+BENCHMARK(BM_CatchupZapMpvDefault)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(7);
 BENCHMARK(BM_StallViewdial)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_RecordingCpu)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 
@@ -363,6 +407,11 @@ int main(int argc, char** argv) {
             a, b, b > 0 ? a / b : 0.0, rtt, Median(ours.requests), Median(theirs.requests),
             ours.intact, ours.ms.size(), Median(ours.pictures));
     }
+    const double archive = Median(g_catchupViewdialMs);
+    const double archiveMpv = Median(g_catchupMpvMs);
+    std::printf(
+        "catchup zap median viewdial %.0f ms mpv %.0f ms ratio %.2f rtt 100 (target <= 0.5)\n",
+        archive, archiveMpv, archiveMpv > 0 ? archive / archiveMpv : 0.0);
     std::printf("longest event-loop stall, %s path, median over %zu runs: %.0f ms (worst %.0f ms); "
                 "closing while connecting %.0f ms\n",
                 g_stallPath, g_stallMs.size(), Median(g_stallMs),

@@ -130,7 +130,11 @@ QIcon NumberIcon() {
     return icon;
 }
 
-TNumFrm::TNumFrm(QWidget* parent) : QWidget(parent), FGame(*this), FKeys(new TNumKeys(*this)) {
+TNumFrm::TNumFrm(QWidget* parent)
+    : QWidget(parent), FGame(*this),
+      FKeys(new TNumKeys(
+          *this, [this](std::int32_t number) { return FGame.Usable(number); },
+          [this](std::int32_t number) { NumberTyped(number); })) {
     CreateControls();
     FormCreate();
 }
@@ -290,6 +294,18 @@ TPress TNumFrm::PressOf(const QWidget* control) const {
     // rules refuse with their message, as there is no complete puzzle.
     const auto panel = std::find(Num.begin(), Num.end(), control);
     return FGame.State().Numbers.at(std::size_t(panel - Num.begin()));
+}
+
+void TNumFrm::NumberTyped(std::int32_t number) {
+    // The first panel that holds the number stands for it, as its click would; a
+    // number no panel holds has no control to press.
+    const auto& numbers = FGame.State().Numbers;
+    const auto slot = std::find(numbers.begin(), numbers.end(), number);
+    if (slot == numbers.end())
+        return;
+    TClickPanel* panel = Num.at(std::size_t(slot - numbers.begin()));
+    panel->ShowPressed();
+    SpeedButton1Click(panel);
 }
 
 void TNumFrm::SpeedButton7Click() {

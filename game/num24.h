@@ -124,6 +124,7 @@ private:
     void FormCreate();
     void FormClose();
     TPress PressOf(const QWidget* control) const; // an operator key or a number panel
+    void NumberTyped(std::int32_t number);        // a number typed on the keyboard
 
     TNumGame FGame;
     TMakerHeader* FHeader = nullptr;

@@ -1,21 +1,19 @@
 #include "game/numkeys.h"
 
-#include "game/num24.h"
 #include "game/uistyle.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QKeySequence>
+#include <QWidget>
 
-#include <algorithm>
+#include <utility>
 
 using namespace Qt::Literals::StringLiterals;
 
-TNumKeys::TNumKeys(TNumFrm& frm)
-    : QObject(&frm), FFrm(frm),
-      FDigits([&frm](std::int32_t value) { return frm.Game().Usable(value); },
-              [this](std::int32_t value) { EnterNumber(value); }) {
+TNumKeys::TNumKeys(QWidget& window, TTypedNumber::TUsable usable, TTypedNumber::TEnter enter)
+    : QObject(&window), FWindow(window), FDigits(std::move(usable), std::move(enter)) {
     // The application passes every event here first, so that a key reaches the
     // game whatever control of the window holds the focus, the memo and controls
     // added later included.
@@ -37,7 +35,7 @@ bool TNumKeys::InWindow(const QObject* watched) const {
     if (!watched->isWidgetType())
         return false;
     const auto* widget = static_cast<const QWidget*>(watched);
-    return widget == &FFrm || FFrm.isAncestorOf(widget);
+    return widget == &FWindow || FWindow.isAncestorOf(widget);
 }
 
 bool TNumKeys::eventFilter(QObject* watched, QEvent* event) {
@@ -63,16 +61,4 @@ bool TNumKeys::KeyPress(const QKeyEvent& event) {
         click();
     }
     return true;
-}
-
-void TNumKeys::EnterNumber(std::int32_t number) {
-    // The first panel that holds the number stands for it; a number no panel
-    // holds has no control to press.
-    const auto& numbers = FFrm.Game().State().Numbers;
-    const auto slot = std::find(numbers.begin(), numbers.end(), number);
-    if (slot == numbers.end())
-        return;
-    TClickPanel* panel = FFrm.Num.at(std::size_t(slot - numbers.begin()));
-    panel->ShowPressed();
-    FFrm.SpeedButton1Click(panel);
 }

@@ -1,8 +1,9 @@
 #pragma once
 
-// The game window played from the keyboard, wherever the focus is. Each key
+// A window of the game played from the keyboard, wherever the focus is. Each key
 // stands for one control and does what its click does, through the same handler;
 // the control shows a short pressed look. A disabled control's key does nothing.
+// Typed numbers go to the window, which presses the control that holds them.
 
 #include "game/digitkeys.h"
 
@@ -14,11 +15,12 @@
 
 class QAbstractButton;
 class QKeyEvent;
-class TNumFrm;
+class QWidget;
 
 class TNumKeys : public QObject {
 public:
-    explicit TNumKeys(TNumFrm& frm); // lives as long as the window
+    // Lives as long as the window; typed numbers go to enter.
+    TNumKeys(QWidget& window, TTypedNumber::TUsable usable, TTypedNumber::TEnter enter);
 
     // The keys stand for the control and do what its click does; its accessible
     // description names them.
@@ -40,9 +42,8 @@ private:
 
     bool InWindow(const QObject* watched) const;
     bool KeyPress(const QKeyEvent& event);
-    void EnterNumber(std::int32_t number);
 
-    TNumFrm& FFrm;
+    QWidget& FWindow;
     TDigitKeys FDigits;
     std::map<int, TCommand> FCommands;
 };

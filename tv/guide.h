@@ -34,12 +34,19 @@ public:
     QList<TProgramme> Schedule(int position) const;
     // Null if nothing is on.
     const TProgramme* OnAir(int position, const QDateTime& when) const;
+    // Adds a guide read after this one: where their programmes overlap, this one's stay.
+    void Merge(const TGuide& later);
+
+    // Programmes kept per channel, the earliest of the window.
+    static constexpr qsizetype MaxProgrammes = 10000;
 
 private:
-    friend class TGuideReader;
+    friend class TGuideCollector;
     QHash<int, QString> FMatched;
     QHash<int, QList<TProgramme>> FSchedules;
 };
 
-// XMLTV, plain or gzip; throws EGuideError.
+// XMLTV, plain or gzip; throws EGuideError. Keeps the programmes of the matched channels
+// from now less a day (or the list's longest catch-up) on. TGuideReader (guidereader.h)
+// reads one as it arrives.
 TGuide ReadGuide(QByteArrayView bytes, const TPlaylist& list, const QDateTime& now);

@@ -40,7 +40,7 @@ public:
     void N4Click(QAction* item);
 
     // Opens a channel list the user brings, from a file or an http(s) address; the
-    // open dialog, a drop and the command line all come here. Nothing opens nothing.
+    // open dialog, a drop and the command line all come here.
     void OpenPlaylist(const QString& fileOrAddress);
     // Plays the channel at this position of the list open, in menu order across its groups.
     void PlayChannel(int position);

@@ -59,7 +59,9 @@ TMediaPlayer::TMediaPlayer(QWidget* parent)
         ShowStatus();
     });
     FRetry.setSingleShot(true);
-    connect(&FRetry, &QTimer::timeout, this, [this] { FEngine->Load({FRetryAddress, FHeaders}); });
+    connect(&FRetry, &QTimer::timeout, this, [this] {
+        FEngine->Load({FRetryAddress, FHeaders, FKind});
+    });
     ShowStatus();
 }
 
@@ -104,7 +106,8 @@ void TMediaPlayer::Play(const TStreamAddress& address) {
     const QString target = Redirect() ? Redirect()(address.url) : address.url;
     const TStreamSession before = FSession;
     FRetry.stop();
-    const int rc = FEngine->Load({FSession.Start(target, FClock.elapsed()), address.headers});
+    const int rc =
+        FEngine->Load({FSession.Start(target, FClock.elapsed()), address.headers, address.kind});
     if (rc < 0) {
         FSession = before;
         throw EMediaPlayerError(
@@ -112,6 +115,7 @@ void TMediaPlayer::Play(const TStreamAddress& address) {
     }
     FUrl = address.url;
     FHeaders = address.headers;
+    FKind = address.kind;
     if (FPaused)
         SetPaused(false);
     FWatchdog.start();

@@ -105,6 +105,7 @@ private:
 
     QString FUrl;
     TRequestHeaders FHeaders;
+    TStreamKind FKind = TStreamKind::Live;
     TAddressRotation FRotation;
     TStreamSession FSession;
     QElapsedTimer FClock;

@@ -166,13 +166,16 @@ void TMpvEngine::SetRenderContext(bool exists) {
 int TMpvEngine::Issue(const TStreamAddress& address) {
     // The headers go as typed per-file options, so that no text in them is ever read
     // as option syntax.
-    const TRequestHeaders& headers = address.headers;
     const bool hls = IsHls(address.url);
     const std::pair<const char*, QByteArray> wanted[] = {
-        {"user-agent", headers.userAgent.toUtf8()},
-        {"referrer", headers.referrer.toUtf8()},
+        {"user-agent", address.headers.userAgent.toUtf8()},
+        {"referrer", address.headers.referrer.toUtf8()},
         {"demuxer-lavf-hacks", hls ? "no" : ""},
-        {"demuxer-lavf-o", hls ? HlsDemuxerOptions : QByteArray()}};
+        {"demuxer-lavf-o", hls ? HlsDemuxerOptions : QByteArray()},
+        // Without its format-specific handling mpv takes every HLS stream for one it
+        // cannot seek in; a recording is a complete playlist, which FFmpeg seeks in by
+        // its segments.
+        {"force-seekable", hls && address.kind == TStreamKind::Archive ? "yes" : ""}};
     std::vector<char*> names;
     std::vector<mpv_node> values;
     for (const auto& [name, value] : wanted)

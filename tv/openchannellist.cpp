@@ -24,21 +24,16 @@ TOpenChannelList::TOpenChannelList(QObject* parent)
     connect(FLoader, &TPlaylistLoader::failed, this, &TOpenChannelList::Failed);
 }
 
-void TOpenChannelList::Open(const QString& fileOrAddress) {
-    if (!fileOrAddress.trimmed().isEmpty())
-        Start(fileOrAddress, false);
-}
-
-void TOpenChannelList::Restore() {
-    const QString location = Settings().value(LocationKey).toString();
-    if (!location.isEmpty())
-        Start(location, true);
-}
-
-void TOpenChannelList::Start(const QString& fileOrAddress, bool quiet) {
+void TOpenChannelList::Open(const QString& fileOrAddress, bool quiet) {
+    if (fileOrAddress.trimmed().isEmpty())
+        return;
     FQuiet = quiet;
     emit statusChanged(u"正在读取频道列表…"_s);
     FLoader->Load(fileOrAddress);
+}
+
+void TOpenChannelList::Restore() {
+    Open(Settings().value(LocationKey).toString(), true);
 }
 
 void TOpenChannelList::Remove() {

@@ -17,9 +17,10 @@ class TOpenChannelList : public QObject {
 public:
     explicit TOpenChannelList(QObject* parent);
 
-    // Every failure is one message box; the list opened before stays.
-    void Open(const QString& fileOrAddress);
-    // Opens the list opened last time, if any; a failure only shows in the status line.
+    // Every failure is one message box, or only a line of the status when quiet; the
+    // list opened before stays. Nothing opens nothing.
+    void Open(const QString& fileOrAddress, bool quiet = false);
+    // Opens the list opened last time, if any, quietly.
     void Restore();
     void Remove();
 
@@ -34,7 +35,6 @@ signals:
     void statusChanged(const QString& text);
 
 private:
-    void Start(const QString& fileOrAddress, bool quiet);
     void Loaded(const QString& location, const TPlaylist& list);
     void Failed(const QString& location, const QString& reason);
 

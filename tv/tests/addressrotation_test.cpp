@@ -4,6 +4,8 @@
 
 #include <QStringList>
 
+#include <string_view>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
@@ -14,7 +16,7 @@ namespace {
 struct TRotationCase {
     const char* name;
     QStringList addresses;
-    const char* script;
+    std::string_view script;
     const char* tried;
 };
 
@@ -54,10 +56,10 @@ TEST_P(AddressRotationTest, TriesTheAddressesInTurn) {
         addresses.append({url, {}});
     TAddressRotation rotation;
     QStringList tried;
-    for (const char* step = c.script; *step; ++step) {
-        if (*step == 'S')
+    for (const char step : c.script) {
+        if (step == 'S')
             tried << rotation.Start(addresses).url;
-        else if (*step == 'F')
+        else if (step == 'F')
             tried << rotation.Failed().value_or(TStreamAddress{u"none"_s, {}}).url;
         else
             rotation.Played();
