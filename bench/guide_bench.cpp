@@ -107,7 +107,8 @@ qint64 PeakKb() {
     return 0;
 }
 
-// The child: the 200 MB guide through the incremental reader, 64 KiB at a time.
+// The child: a guide file through the incremental reader, 64 KiB at a time; also for a
+// hostile guide made by hand, whose refusal it reports with the memory spent till then.
 int ReadLarge(const QString& path) {
     const TPlaylist list = ListOf(20000, 100);
     QFile file(path);
@@ -119,9 +120,16 @@ int ReadLarge(const QString& path) {
     const double cpu = CpuMs();
     TGuideReader reader(list, g_now);
     QByteArray chunk(64 * 1024, '\0');
-    for (qint64 n; (n = file.read(chunk.data(), chunk.size())) > 0;)
-        reader.Feed(QByteArrayView(chunk).first(n));
-    const TGuide guide = reader.Finish();
+    TGuide guide;
+    try {
+        for (qint64 n; (n = file.read(chunk.data(), chunk.size())) > 0;)
+            reader.Feed(QByteArrayView(chunk).first(n));
+        guide = reader.Finish();
+    } catch (const EGuideError& error) {
+        std::printf("refused after %lld ms: %s; peak memory growth %.1f MB\n", clock.elapsed(),
+                    error.what(), double(PeakKb() - before) / 1024);
+        return 0;
+    }
     const qint64 ms = clock.elapsed();
     const double cpuMs = CpuMs() - cpu;
     int matched = 0;

@@ -10,13 +10,14 @@ namespace {
 // At most this many programmes per channel; a few more are held while reading, since
 // the shift of a list channel moves the window over them.
 constexpr qsizetype MaxHeldProgrammes = TGuide::MaxProgrammes + 1000;
-// Guide channels and early programmes' channels located; a larger guide is hostile.
-constexpr qsizetype MaxKnownChannels = 500000;
-constexpr qsizetype MaxEarlyChannels = 200000;
+// Guide channels read, and channels whose programmes are located; a larger guide is
+// hostile, and past the second a second pass reads the whole document again.
+constexpr qsizetype MaxChannels = 200000;
+constexpr qsizetype MaxSpans = 100000;
 // Bytes the kept programmes may cost: beyond the first, descriptions are no longer kept;
 // beyond the second the guide is refused, so that it stays within its memory.
-constexpr qint64 DescriptionBudget = 48LL * 1024 * 1024;
-constexpr qint64 ProgrammeBudget = 96LL * 1024 * 1024;
+constexpr qint64 DescriptionBudget = 40LL * 1024 * 1024;
+constexpr qint64 ProgrammeBudget = 80LL * 1024 * 1024;
 constexpr qint64 Day = 86400;
 constexpr qint64 MaxShift = Day;
 
@@ -38,12 +39,8 @@ TGuideCollector::TGuideCollector(const TPlaylist& list, const QDateTime& now)
 void TGuideCollector::Channel(const TGuideChannelEvent& channel) {
     if (FSecondPass)
         return;
-    const QString key = TGuideMatcher::Key(channel.id);
-    if (!FKnown.contains(key)) {
-        if (FKnown.size() >= MaxKnownChannels)
-            throw EGuideError(u"节目单的频道数超出上限"_s.toStdString());
-        FKnown.insert(key);
-    }
+    if (++FChannels > MaxChannels)
+        throw EGuideError(u"节目单的频道数超出上限"_s.toStdString());
     FMatcher.AddChannel(channel.id, channel.displayNames);
 }
 
@@ -57,25 +54,27 @@ bool TGuideCollector::WantsProgramme(QByteArrayView channel) {
 }
 
 void TGuideCollector::Programme(const TGuideProgrammeEvent& programme) {
-    if (programme.wanted) {
+    // Rule: where a channel's programmes were passed over before a channel element let a
+    // list channel take them, all of its programmes are read again, in the order of the
+    // document, so that of two overlapping ones the first in it stays.
+    if (!FSecondPass && !FSpansOverflow) {
+        if (auto found = FSpans.find(FLastKey); found != FSpans.end()) {
+            found->end = programme.end;
+            found->passedOver = found->passedOver || !programme.wanted;
+        } else if (FSpans.size() < MaxSpans) {
+            FSpans.insert(FLastKey, {programme.begin, programme.end, !programme.wanted});
+        } else {
+            FSpansOverflow = true;
+            FSpans.clear();
+        }
+    }
+    if (programme.wanted)
         Keep(FLastKey, programme);
-        return;
-    }
-    // Rule: a programme before any channel of its id is located for the second pass.
-    if (FSecondPass || FEarlyOverflow || FKnown.contains(FLastKey))
-        return;
-    if (auto found = FEarly.find(FLastKey); found != FEarly.end()) {
-        found->second = programme.end;
-    } else if (FEarly.size() < MaxEarlyChannels) {
-        FEarly.insert(FLastKey, {programme.begin, programme.end});
-    } else {
-        FEarlyOverflow = true;
-        FEarly.clear();
-    }
 }
 
+// The map's node and the two texts' headers and allocations, as well as their characters.
 qsizetype TGuideCollector::CostOf(const TProgramme& programme) {
-    return qsizetype(sizeof(TKept) + 64) +
+    return qsizetype(sizeof(TKept)) + 48 + 2 * 40 +
            (programme.title.size() + programme.description.size()) * 2;
 }
 
@@ -114,18 +113,21 @@ void TGuideCollector::Keep(const QString& key, const TGuideProgrammeEvent& event
 }
 
 QList<std::pair<qint64, qint64>> TGuideCollector::SecondPass() {
-    const QHash<int, QString> matches = FMatcher.Matches();
-    for (const QString& key : matches)
-        if (FEarlyOverflow || FEarly.contains(key))
+    for (const QString& key : FMatcher.Matches())
+        if (FSpansOverflow || FSpans.value(key).passedOver)
             FSecondPassKeys.insert(key);
     FSecondPass = true;
     QList<std::pair<qint64, qint64>> ranges;
+    for (const QString& key : std::as_const(FSecondPassKeys)) {
+        for (const auto& [start, kept] : FSchedules.value(key))
+            FCost -= CostOf(kept.programme);
+        FSchedules.remove(key);
+        ranges.append({FSpans.value(key).begin, FSpans.value(key).end});
+    }
     if (FSecondPassKeys.isEmpty())
         return ranges;
-    if (FEarlyOverflow)
+    if (FSpansOverflow)
         return {{0, std::numeric_limits<qint64>::max()}};
-    for (const QString& key : FSecondPassKeys)
-        ranges.append(FEarly.value(key));
     std::sort(ranges.begin(), ranges.end());
     QList<std::pair<qint64, qint64>> merged;
     for (const auto& range : ranges)
@@ -163,7 +165,7 @@ TGuide TGuideCollector::Build() const {
                                                            : kept->first;
                 if (stop + shift < FWindowStart)
                     continue;
-                programme.start = programme.start.addSecs(shift);
+                programme.start = Utc(kept->first + shift);
                 programme.stop = Utc(stop + shift);
                 schedule.append(std::move(programme));
                 if (schedule.size() == TGuide::MaxProgrammes)

@@ -12,8 +12,9 @@
 #include <map>
 
 // What a guide's reading keeps: the guide channels the list's channels may take, and the
-// programmes of those in the window, by guide key. A programme that comes before its
-// channel is only located, for a second pass over the bytes of those programmes.
+// programmes of those in the window, by guide key. A programme that comes before the
+// channel element that lets a list channel take it is only located, for a second pass
+// over the bytes of its channel's programmes.
 class TGuideCollector : public TXmltvHandler {
 public:
     TGuideCollector(const TPlaylist& list, const QDateTime& now);
@@ -22,9 +23,9 @@ public:
     bool WantsProgramme(QByteArrayView channel) override;
     void Programme(const TGuideProgrammeEvent& programme) override;
 
-    // The byte ranges of the programmes read before their channel that a list channel
-    // takes, in order and merged; empty when no second pass is needed. Afterwards the
-    // collector takes only those programmes.
+    // The byte ranges of the programmes of the matched channels of which some were passed
+    // over, in order and merged; empty when no second pass is needed. Those channels'
+    // programmes are dropped, and the collector takes only theirs afterwards.
     QList<std::pair<qint64, qint64>> SecondPass();
     TGuide Build() const;
 
@@ -42,10 +43,15 @@ private:
     const TPlaylist& FList;
     TGuideMatcher FMatcher;
     qint64 FWindowStart;
-    QSet<QString> FKnown;                             // every guide channel read
-    QHash<QString, std::pair<qint64, qint64>> FEarly; // programmes before their channel
-    bool FEarlyOverflow = false;                      // too many such ids to locate
-    QSet<QString> FSecondPassKeys;                    // non-empty in the second pass
+    qsizetype FChannels = 0; // guide channels read
+    // Where each channel's programmes stand in the document, and whether any were passed over.
+    struct TSpan {
+        qint64 begin = 0, end = 0;
+        bool passedOver = false;
+    };
+    QHash<QString, TSpan> FSpans;
+    bool FSpansOverflow = false;   // too many channels to locate
+    QSet<QString> FSecondPassKeys; // non-empty in the second pass
     bool FSecondPass = false;
     QHash<QString, TSchedule> FSchedules;
     qint64 FCost = 0;

@@ -146,7 +146,7 @@ void TMpvEngine::OnWakeup(void* self) {
 }
 
 int TMpvEngine::Load(const TStreamAddress& address) {
-    const int rc = FCanDraw ? Issue(address) : 0;
+    const int rc = FCanDraw ? Send(address) : 0;
     if (rc >= 0)
         FLoad = address;
     return rc;
@@ -160,10 +160,10 @@ void TMpvEngine::Stop() {
 void TMpvEngine::SetRenderContext(bool exists) {
     FCanDraw = exists;
     if (exists && FLoad)
-        Issue(*FLoad);
+        Send(*FLoad);
 }
 
-int TMpvEngine::Issue(const TStreamAddress& address) {
+int TMpvEngine::Send(const TStreamAddress& address) {
     // The headers go as typed per-file options, so that no text in them is ever read
     // as option syntax.
     const bool hls = IsHls(address.url);

@@ -90,7 +90,7 @@ private:
     void HandlePropertyChange(const mpv_event& event);
     void HandleReply(const mpv_event& event);
     void Dump(double from);
-    int Issue(const TStreamAddress& address);
+    int Send(const TStreamAddress& address);
 
     mpv_handle* FMpv = nullptr;
     bool FCanDraw = false;

@@ -90,11 +90,12 @@ const TGuideCase GuideCases[] = {
         Channel("HUNAN", "<display-name>湖南卫视</display-name>") + Channel("OTHER")),
      "CCTV-1 综合=CCTV1: 09T12:00-13:00/0 C, 09T13:00-14:00/0 C2\n湖南卫视=HUNAN: 09T12:00-13:00/0 "
      "H"},
-    {"a duplicated id merges, the first read kept where they overlap",
+    {"a duplicated id merges, also before its matching element, the first read kept where they "
+     "overlap",
      "#EXTM3U\n#EXTINF:-1,B2\nhttp://a/a\n",
      Tv(Channel("d", "<display-name>B1</display-name>") +
-        Channel("D", "<display-name>B2</display-name>") +
         Programme("d", "20261209120000", "20261209130000", "first") +
+        Channel("D", "<display-name>B2</display-name>") +
         Programme("D", "20261209123000", "20261209133000", "overlap") +
         Programme("D", "20261209130000", "20261209140000", "second")),
      "B2=d: 09T12:00-13:00/0 first, 09T13:00-14:00/0 second"},
