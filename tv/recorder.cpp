@@ -108,15 +108,12 @@ void TRecorder::DumpEnded(int error) {
     FDumping = false;
     if (error < 0 && !FFault)
         FFault = TRecordingFault::NotRecordable;
-    // A part that ended while its stream plays on could not be written.
-    if (FWanted && !FFault && FLoads == FPartLoad && FEngine.Loaded())
-        FFault = TRecordingFault::NotRecordable;
     if (!FWanted || FFault)
         return Seal(true);
-    // The stream was opened again: the recording goes on in a file of its own, once the
-    // stream is back.
+    // The stream ended or was opened again: the recording goes on in a file of its own
+    // once it is back, which may be before the old one has played out.
     Seal(false);
-    if (FEngine.Loaded())
+    if (FLoads != FPartLoad && FEngine.Loaded())
         StartPart();
 }
 

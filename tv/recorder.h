@@ -56,8 +56,8 @@ private:
     bool FWanted = false;
     bool FDumping = false;
     bool FSealing = false; // the last part's pictures before its key frame being dropped
-    // Each load the engine opens, counted: a part that ends while its load still plays
-    // was not ended by the stream being opened again.
+    // Each load the engine opens, counted: when a part ends after the next load has
+    // opened, the next part begins at once, else with the next load.
     int FLoads = 0;
     int FPartLoad = 0;
     std::optional<TRecordingFault> FFault;
