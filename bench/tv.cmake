@@ -10,7 +10,18 @@ target_compile_definitions(tv_bench PRIVATE
 # Channel lists of 10,000 entries: reading, the menu, the largest group, a search keystroke
 # and the memory they cost.
 add_executable(playlist_bench playlist_bench.cpp)
-target_link_libraries(playlist_bench PRIVATE tvui benchmark::benchmark)
+target_link_libraries(playlist_bench PRIVATE tvtestsupport benchmark::benchmark)
+
+# Memory over a thousand channel switches, read from /proc and the C library's allocator.
+if(TARGET tvflicker)
+    add_executable(flicking_bench flicking_bench.cpp)
+    target_link_libraries(flicking_bench PRIVATE tvflicker)
+endif()
+
+# The channel window over 10,000 channels with logos from the loopback test server and a
+# week of programmes each.
+add_executable(channelwindow_bench channelwindow_bench.cpp)
+target_link_libraries(channelwindow_bench PRIVATE tvtestsupport benchmark::benchmark)
 
 # The programme guide's reader: a 15 MB guide against Python's streaming parser, and a
 # 200 MB one with its channels last through the incremental reader.

@@ -1,5 +1,9 @@
 #include "tv/allocator.h"
 
+// Any header of the C library says whether it is glibc; without one the test below
+// would find nothing and the policy would compile to nothing.
+#include <cstdlib>
+
 #if defined(__GLIBC__)
 #include <malloc.h>
 #endif

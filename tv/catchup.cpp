@@ -212,3 +212,12 @@ QString ArchiveAddress(const TPlaylistChannel& channel, int address, const TProg
     // Rule: the archive's address passes the rule of every list address, or is none.
     return filled && IsChannelAddress(*filled) ? *filled : QString();
 }
+
+QList<TStreamAddress> ArchiveAddresses(const TPlaylistChannel& channel, const TProgramme& programme,
+                                       const QDateTime& now) {
+    QList<TStreamAddress> archive;
+    for (int i = 0; i < channel.addresses.size(); ++i)
+        if (const QString url = ArchiveAddress(channel, i, programme, now); !url.isEmpty())
+            archive.append({url, channel.addresses[i].headers, TStreamKind::Archive});
+    return archive;
+}

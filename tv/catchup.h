@@ -16,3 +16,9 @@ inline constexpr int DefaultCatchupDays = 7;
 // `address`; empty when the channel has no catch-up or the programme lies outside its days.
 QString ArchiveAddress(const TPlaylistChannel& channel, int address, const TProgramme& programme,
                        const QDateTime& now);
+
+// The addresses that play `programme` from the archive, one for each of the channel's
+// addresses that has one, in the channel's order and with its request headers; empty
+// when the programme has no archive.
+QList<TStreamAddress> ArchiveAddresses(const TPlaylistChannel& channel, const TProgramme& programme,
+                                       const QDateTime& now);

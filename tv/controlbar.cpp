@@ -37,6 +37,14 @@ QIcon DrawnIcon(bool camera) {
     return QIcon(pixmap);
 }
 
+// "12:34", or "1:02:03" from an hour on.
+QString Clock(double seconds) {
+    const int whole = int(seconds);
+    const QString minutes = u"%1:%2"_s.arg(whole / 60 % 60, whole >= 3600 ? 2 : 1, 10, QChar(u'0'))
+                                .arg(whole % 60, 2, 10, QChar(u'0'));
+    return whole >= 3600 ? u"%1:%2"_s.arg(whole / 3600).arg(minutes) : minutes;
+}
+
 void SetLook(QToolButton* button, QStyle::StandardPixmap icon, const QString& text) {
     button->setIcon(button->style()->standardIcon(icon));
     button->setToolTip(text);
@@ -91,6 +99,25 @@ TControlBar::TControlBar(QWidget* player) : QWidget(player) {
     FRecordLbl->setPalette(red);
     FRecordLbl->hide();
     layout->addWidget(FRecordLbl);
+    FSeekSld = new QSlider(Qt::Horizontal, this);
+    FSeekSld->setObjectName(u"SeekSld"_s);
+    FSeekSld->setAccessibleName(u"播放位置"_s);
+    FSeekSld->setMinimumWidth(60);
+    // Dragging seeks once, where the slider is let go.
+    FSeekSld->setTracking(false);
+    FSeekSld->hide();
+    layout->addWidget(FSeekSld, 2);
+    connect(FSeekSld, &QSlider::valueChanged, this, &TControlBar::seekRequested);
+    FPositionLbl = new QLabel(this);
+    FPositionLbl->setObjectName(u"PositionLbl"_s);
+    FPositionLbl->setAccessibleName(u"节目进度"_s);
+    FPositionLbl->hide();
+    layout->addWidget(FPositionLbl);
+    FLiveBtn = AddButton(u"LiveBtn"_s, QStyle::SP_MediaSkipForward, u"回到直播"_s);
+    FLiveBtn->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    FLiveBtn->setText(u"回到直播"_s);
+    FLiveBtn->hide();
+    connect(FLiveBtn, &QToolButton::clicked, this, &TControlBar::liveClicked);
     FStatusLbl = new QLabel(this);
     FStatusLbl->setObjectName(u"StatusLbl"_s);
     FStatusLbl->setAccessibleName(u"播放状态"_s);
@@ -138,12 +165,31 @@ void TControlBar::ShowNotice(const QString& text) {
     Refresh();
 }
 
-void TControlBar::ShowRecording(bool recording, const QString& elapsed) {
+void TControlBar::ShowRecording(bool recording, double seconds) {
     const QString action = recording ? u"停止录制"_s : u"录制"_s;
     FRecordBtn->setToolTip(action);
     FRecordBtn->setAccessibleName(action);
-    FRecordLbl->setText(u"● "_s + elapsed);
+    FRecordLbl->setText(u"● "_s + Clock(seconds));
     FRecordLbl->setVisible(recording);
+}
+
+void TControlBar::ShowPosition(double position, double duration) {
+    const bool shown = duration > 0;
+    FSeekSld->setVisible(shown);
+    FPositionLbl->setVisible(shown);
+    if (!shown)
+        return;
+    FPositionLbl->setText(Clock(position) + u" / "_s + Clock(duration));
+    // The slider follows the programme, except while the user holds it.
+    if (FSeekSld->isSliderDown())
+        return;
+    const QSignalBlocker quiet(FSeekSld);
+    FSeekSld->setRange(0, int(duration));
+    FSeekSld->setValue(int(position));
+}
+
+void TControlBar::ShowLive(bool shown) {
+    FLiveBtn->setVisible(shown);
 }
 
 void TControlBar::SetFullScreen(bool fullScreen) {

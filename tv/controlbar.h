@@ -5,6 +5,7 @@
 #include <QWidget>
 
 class QLabel;
+class QSlider;
 class QToolButton;
 
 // The player's own controls and status line, along its bottom edge. Full screen the
@@ -25,9 +26,14 @@ public:
     // The pointer moved over the picture.
     void PointerMoved();
     // The red mark and the time recorded, while a recording runs.
-    void ShowRecording(bool recording, const QString& elapsed);
+    void ShowRecording(bool recording, double seconds);
     // A line about a file written, or why it was not, in place of the status for a while.
     void ShowNotice(const QString& text);
+    // The place in a programme played again and its slider, in seconds; a duration of 0
+    // hides them.
+    void ShowPosition(double position, double duration);
+    // The button back to the channel as it airs, while a programme is played again.
+    void ShowLive(bool shown);
 
 signals:
     void pauseClicked();
@@ -37,6 +43,9 @@ signals:
     void fullScreenClicked();
     void recordClicked();
     void snapshotClicked();
+    // The slider was let go, or clicked, at this many seconds into the programme.
+    void seekRequested(double seconds);
+    void liveClicked();
 
 private:
     QToolButton* AddButton(const QString& name, QStyle::StandardPixmap icon, const QString& text);
@@ -46,6 +55,9 @@ private:
     QToolButton* FFullBtn = nullptr;
     QToolButton* FRecordBtn = nullptr;
     QLabel* FRecordLbl = nullptr;
+    QToolButton* FLiveBtn = nullptr;
+    QLabel* FPositionLbl = nullptr;
+    QSlider* FSeekSld = nullptr;
     QLabel* FStatusLbl = nullptr;
     QString FStatus;
     QTimer FNoticeShown;

@@ -40,8 +40,11 @@ private:
 } // namespace
 
 TGuideReader::TGuideReader(const TPlaylist& list, const QDateTime& now)
+    : TGuideReader(list, now, {}) {}
+
+TGuideReader::TGuideReader(const TPlaylist& list, const QDateTime& now, TReplay replay)
     : FCollector(list, now), FParser(FCollector),
-      FInput([this](QByteArrayView plain) { FParser.Parse(plain); }) {}
+      FInput([this](QByteArrayView plain) { FParser.Parse(plain); }), FReplay(std::move(replay)) {}
 
 void TGuideReader::Spool(QByteArrayView bytes) {
     if (!FSpool)
@@ -52,26 +55,24 @@ void TGuideReader::Spool(QByteArrayView bytes) {
         throw EGuideError(u"无法写入节目单的临时文件"_s.toStdString());
 }
 
+void TGuideReader::ReplaySpool(const std::function<void(QByteArrayView)>& feed) {
+    if (!FSpool)
+        return;
+    std::rewind(FSpool.get());
+    QByteArray chunk(ReplayChunk, '\0');
+    for (size_t n; (n = std::fread(chunk.data(), 1, size_t(chunk.size()), FSpool.get())) > 0;)
+        feed(QByteArrayView(chunk).first(qsizetype(n)));
+    if (std::ferror(FSpool.get()))
+        throw EGuideError(u"无法读回节目单的临时文件"_s.toStdString());
+}
+
 void TGuideReader::Feed(QByteArrayView bytes) {
-    if (FSpooling)
+    if (!FReplay)
         Spool(bytes);
     FInput.Feed(bytes);
 }
 
 TGuide TGuideReader::Finish() {
-    return Finish([this](TGuideInput& input) {
-        if (!FSpool)
-            return;
-        std::rewind(FSpool.get());
-        QByteArray chunk(ReplayChunk, '\0');
-        for (size_t n; (n = std::fread(chunk.data(), 1, size_t(chunk.size()), FSpool.get())) > 0;)
-            input.Feed(QByteArrayView(chunk).first(qsizetype(n)));
-        if (std::ferror(FSpool.get()))
-            throw EGuideError(u"无法读回节目单的临时文件"_s.toStdString());
-    });
-}
-
-TGuide TGuideReader::Finish(const TReplay& replay) {
     FInput.Finish();
     FParser.Finish();
     const QList<std::pair<qint64, qint64>> ranges = FCollector.SecondPass();
@@ -86,7 +87,11 @@ TGuide TGuideReader::Finish(const TReplay& replay) {
         again.Parse("<tv>");
     TRangeFeeder feeder(ranges, again);
     TGuideInput input(std::ref(feeder));
-    replay(input);
+    const auto feed = [&input](QByteArrayView bytes) { input.Feed(bytes); };
+    if (FReplay)
+        FReplay(feed);
+    else
+        ReplaySpool(feed);
     input.Finish();
     if (!whole)
         again.Parse("</tv>");
@@ -95,9 +100,8 @@ TGuide TGuideReader::Finish(const TReplay& replay) {
 }
 
 TGuide ReadGuide(QByteArrayView bytes, const TPlaylist& list, const QDateTime& now) {
-    TGuideReader reader(list, now);
     // The bytes are all here: the second pass reads them again instead of a copy.
-    reader.FSpooling = false;
+    TGuideReader reader(list, now, [bytes](const auto& feed) { feed(bytes); });
     reader.Feed(bytes);
-    return reader.Finish([bytes](TGuideInput& input) { input.Feed(bytes); });
+    return reader.Finish();
 }

@@ -19,28 +19,31 @@
 // the reader is spent.
 //
 // A guide plain or gzip'd is never held whole: only the programmes that the list's
-// channels may take are kept. The bytes fed go to a temporary file, removed with the
-// reader, since a guide that names its channels after their programmes needs a second
-// pass over the bytes of those programmes.
+// channels may take are kept. A guide that names its channels after their programmes
+// needs a second pass over the bytes of those programmes: the bytes fed go to a
+// temporary file, removed with the reader, unless the caller can give them again (from
+// a cache that keeps them anyway).
 class TGuideReader {
 public:
+    // Calls feed with the bytes fed to the reader once more, in order, in pieces.
+    using TReplay = std::function<void(const std::function<void(QByteArrayView)>& feed)>;
+
     // The list must outlive the reader.
     TGuideReader(const TPlaylist& list, const QDateTime& now);
+    // Keeps no copy: replay is called from Finish should a second pass need the bytes.
+    TGuideReader(const TPlaylist& list, const QDateTime& now, TReplay replay);
 
     void Feed(QByteArrayView bytes);
     TGuide Finish();
 
 private:
-    friend TGuide ReadGuide(QByteArrayView bytes, const TPlaylist& list, const QDateTime& now);
-    using TReplay = std::function<void(TGuideInput& input)>;
-    // replay gives the bytes fed once more, for the second pass.
-    TGuide Finish(const TReplay& replay);
     void Spool(QByteArrayView bytes);
+    void ReplaySpool(const std::function<void(QByteArrayView)>& feed);
 
     TGuideCollector FCollector;
     TXmltvParser FParser;
     TGuideInput FInput;
-    bool FSpooling = true;
+    TReplay FReplay;
     // An unnamed temporary file of the C library: gone when closed, even after a crash,
     // and no QObject, so that the reader may live on any thread.
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> FSpool{nullptr, &std::fclose};

@@ -3,8 +3,11 @@
 #include "common/appshell.h"
 #include "common/pixelfont.h"
 #include "header/makerheader.h"
+#include "tv/archivecontrols.h"
+#include "tv/catchupplay.h"
+#include "tv/channelbrowser.h"
 #include "tv/channelmenu.h"
-#include "tv/channelsearchfrm.h"
+#include "tv/listguide.h"
 #include "tv/mediaplayer.h"
 #include "tv/openchannellist.h"
 #include "tv/openplaylistfrm.h"
@@ -94,21 +97,36 @@ TMainFrm::TMainFrm(QWidget* parent) : QWidget(parent) {
 void TMainFrm::CreateChannelMenu() {
     StartPopupMenu = new QMenu(this);
     StartPopupMenu->setObjectName(u"StartPopupMenu"_s);
-    FMenu = new TChannelMenu(StartPopupMenu, FBuiltIn);
+    FBrowser = new TChannelBrowser(this, FBuiltIn);
+    FMenu = new TChannelMenu(StartPopupMenu, FBuiltIn, FBrowser->Catalog());
     FOpenList = new TOpenChannelList(this);
-    connect(FOpenList, &TOpenChannelList::changed, FMenu, &TChannelMenu::SetPlaylist);
+    FBrowser->Follow(FOpenList, FMenu);
+    connect(FBrowser, &TChannelBrowser::playChosen, this,
+            [this](const TChannelRef& channel) { Play(channel); });
     connect(FOpenList, &TOpenChannelList::statusChanged, this, &TMainFrm::ShowListStatus);
+    FGuide = new TListGuide(FOpenList);
+    connect(FGuide, &TListGuide::statusChanged, this, &TMainFrm::ShowListStatus);
+    connect(FGuide, &TListGuide::guideChanged, FBrowser, &TChannelBrowser::SetGuide);
+    connect(FMenu, &TChannelMenu::guideChosen, this, [this] {
+        if (FOpenList->List())
+            FGuide->SetGuideLocation(TOpenPlaylistFrm::Ask(this, TOpenPlaylistFrm::TAsked::Guide));
+    });
     connect(FMenu, &TChannelMenu::channelChosen, this, &TMainFrm::N4Click);
     connect(FMenu, &TChannelMenu::openChosen, this,
             [this] { OpenPlaylist(TOpenPlaylistFrm::Ask(this)); });
-    connect(FMenu, &TChannelMenu::searchChosen, this, &TMainFrm::Search);
+    connect(FMenu, &TChannelMenu::windowChosen, this, &TMainFrm::Search);
     connect(FMenu, &TChannelMenu::removeChosen, FOpenList, &TOpenChannelList::Remove);
     // In the window; full screen the player is a window of its own and says so itself.
     for (const auto& [key, delta] : {std::pair{Qt::Key_PageUp, -1}, {Qt::Key_PageDown, 1}})
         connect(new QShortcut(key, this), &QShortcut::activated, this,
                 [this, delta] { StepChannel(delta); });
     connect(WMP, &TMediaPlayer::stepRequested, this, &TMainFrm::StepChannel);
-    connect(new QShortcut(TChannelMenu::SearchKey, this), &QShortcut::activated, this,
+    FCatchup = new TCatchupPlay(*this);
+    connect(WMP->ArchiveControls(), &TArchiveControls::liveRequested, this, [this] {
+        if (FCatchup->Playing())
+            Play(FPlaying);
+    });
+    connect(new QShortcut(TChannelMenu::WindowKey, this), &QShortcut::activated, this,
             &TMainFrm::Search);
     setAcceptDrops(true);
 }
@@ -131,18 +149,24 @@ void TMainFrm::PlayChannel(int position) {
     Play({{FOpenList->List(), {}}, position});
 }
 
-const TPlaylistChannel* TMainFrm::Play(const TChannelRef& ref) {
+const TPlaylistChannel* TMainFrm::Play(const TChannelRef& ref, const TProgramme* programme) {
     const TPlaylistChannel* channel =
         ref.source.list ? ChannelAt(*ref.source.list, ref.position) : nullptr;
-    if (!channel)
+    const QList<TStreamAddress> addresses =
+        !channel    ? QList<TStreamAddress>()
+        : programme ? FCatchup->Archive(*channel, *programme, QDateTime::currentDateTimeUtc())
+                    : FCatchup->Live(*channel);
+    if (addresses.isEmpty())
         return nullptr;
     if (!Memo1->isHidden()) {
         Memo1->hide();
         WMP->show();
     }
-    WMP->PlayChannel(channel->addresses, channel->name);
-    setWindowTitle(channel->name + u" - "_s + BaseCaption);
+    WMP->PlayChannel(addresses, channel->name);
+    setWindowTitle(FCatchup->Caption(channel->name) + u" - "_s + BaseCaption);
     FPlaying = ref;
+    FBrowser->Played(ref);
+    FGuide->Playing(ref.source.list, ref.position);
     return channel;
 }
 
@@ -161,7 +185,11 @@ void TMainFrm::StepChannel(int delta) {
     const TPlaylistChannel* channel = Play({source, step->position});
     // Full screen there is no caption to read the channel from.
     if (WMP->IsFullScreen())
-        WMP->ShowOnScreen(u"%1  %2/%3"_s.arg(channel->name).arg(step->place + 1).arg(step->count));
+        WMP->ShowOnScreen(u"%1  %2/%3\n%4"_s.arg(channel->name)
+                              .arg(step->place + 1)
+                              .arg(step->count)
+                              .arg(FGuide->OnAir())
+                              .trimmed());
 }
 
 void TMainFrm::OpenPlaylist(const QString& fileOrAddress) {
@@ -169,18 +197,7 @@ void TMainFrm::OpenPlaylist(const QString& fileOrAddress) {
 }
 
 void TMainFrm::Search() {
-    if (!FOpenList->List())
-        return;
-    if (!FSearchFrm) {
-        FSearchFrm = new TChannelSearchFrm(this);
-        FSearchFrm->SetPlaylist(FOpenList->List());
-        connect(FOpenList, &TOpenChannelList::changed, FSearchFrm, &TChannelSearchFrm::SetPlaylist);
-        // Queued, so that a refused address leaves through the application's error
-        // report and not through the list view's own code.
-        connect(FSearchFrm, &TChannelSearchFrm::channelChosen, this, &TMainFrm::PlayChannel,
-                Qt::QueuedConnection);
-    }
-    FSearchFrm->Present();
+    FBrowser->ShowFilter();
 }
 
 void TMainFrm::ShowListStatus(const QString& text) {

@@ -12,11 +12,14 @@ class QLabel;
 class QMenu;
 class QPlainTextEdit;
 class QToolButton;
+class TCatchupPlay;
+class TChannelBrowser;
 class TChannelMenu;
-class TChannelSearchFrm;
 class TMakerHeader;
+class TListGuide;
 class TMediaPlayer;
 class TOpenChannelList;
+struct TProgramme;
 
 // The window's caption as designed, saved at creation; every channel's caption is
 // built on it, so the channel names never pile up.
@@ -48,15 +51,21 @@ public:
     // it came from (the built-in table's shown items, or the channel list across its
     // groups), round from either end. PgUp and PgDn come here.
     void StepChannel(int delta);
+    // Opens the channel window with the focus in its filter; Ctrl+F comes here.
     void Search();
+    // Plays the programme, ended or on air, from the channel's archive, and says which in
+    // the caption and the status line; "回到直播" (End) and a channel step play live again.
+    void PlayArchive(const TChannelRef& channel, const TProgramme& programme) {
+        Play(channel, &programme);
+    }
     // The one line of the status over the picture; empty hides it.
     void ShowListStatus(const QString& text);
 
     TMakerHeader* Header() const { return FHeader; }
     TOpenChannelList* OpenList() const { return FOpenList; }
+    TListGuide* Guide() const { return FGuide; }
     TChannelMenu* Menu() const { return FMenu; }
-    // Null until the first search.
-    TChannelSearchFrm* SearchFrm() const { return FSearchFrm; }
+    TChannelBrowser* Browser() const { return FBrowser; }
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -65,15 +74,18 @@ protected:
 private:
     void CreateChannelMenu();
     void FormCreate();
-    // Plays the channel and names it in the caption; null when the source has no such channel.
-    const TPlaylistChannel* Play(const TChannelRef& channel);
+    // Plays the channel, or the programme from its archive, and names it in the caption;
+    // null when the source has no such channel, or the programme no archive.
+    const TPlaylistChannel* Play(const TChannelRef& channel, const TProgramme* programme = nullptr);
 
     // The program's one pseudo-random generator; the maker header's button re-seeds it.
     std::mt19937 FRandom;
     TMakerHeader* FHeader = nullptr;
     TOpenChannelList* FOpenList = nullptr;
+    TListGuide* FGuide = nullptr;
     TChannelMenu* FMenu = nullptr;
-    TChannelSearchFrm* FSearchFrm = nullptr;
+    TChannelBrowser* FBrowser = nullptr;
+    TCatchupPlay* FCatchup = nullptr;
     TChannelSource FBuiltIn = BuiltInChannels();
     TChannelRef FPlaying; // none before the first channel
 };

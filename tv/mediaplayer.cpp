@@ -1,5 +1,6 @@
 #include "tv/mediaplayer.h"
 
+#include "tv/archivecontrols.h"
 #include "tv/controlbar.h"
 
 #include <QKeyEvent>
@@ -38,6 +39,7 @@ TMediaPlayer::TMediaPlayer(QWidget* parent)
     connect(FRecorder, &TRecorder::recordingStarted, this, &TMediaPlayer::recordingStarted);
     connect(FRecorder, &TRecorder::recordingEnded, this, &TMediaPlayer::recordingEnded);
     connect(FRecorder, &TRecorder::snapshotTaken, this, &TMediaPlayer::snapshotTaken);
+    FArchive = new TArchiveControls(*FEngine, *FBar, this);
     TMpvEngine* engine = FEngine.get();
     connect(engine, &TMpvEngine::logLine, this,
             [this](const QString& line) { FSession.OnLog(line); });
@@ -106,8 +108,9 @@ void TMediaPlayer::Play(const TStreamAddress& address) {
     const QString target = Redirect() ? Redirect()(address.url) : address.url;
     const TStreamSession before = FSession;
     FRetry.stop();
-    const int rc =
-        FEngine->Load({FSession.Start(target, FClock.elapsed()), address.headers, address.kind});
+    const bool archive = address.kind == TStreamKind::Archive;
+    const int rc = FEngine->Load(
+        {FSession.Start(target, FClock.elapsed(), archive), address.headers, address.kind});
     if (rc < 0) {
         FSession = before;
         throw EMediaPlayerError(
@@ -116,6 +119,7 @@ void TMediaPlayer::Play(const TStreamAddress& address) {
     FUrl = address.url;
     FHeaders = address.headers;
     FKind = address.kind;
+    FArchive->SetKind(address.kind);
     if (FPaused)
         SetPaused(false);
     FWatchdog.start();
@@ -156,7 +160,7 @@ void TMediaPlayer::ShowStatus() {
 
 void TMediaPlayer::TogglePause() {
     const TStreamStatus status = FSession.Status();
-    if ((status == TStreamStatus::Stopped || status == TStreamStatus::Failed) && !FUrl.isEmpty())
+    if (!FSession.Watching() && status != TStreamStatus::Paused && !FUrl.isEmpty())
         return PlayChannel(FRotation.Addresses(), FRecorder->ChannelName());
     SetPaused(!FPaused);
     ShowStatus();
@@ -234,6 +238,6 @@ void TMediaPlayer::keyPressEvent(QKeyEvent* event) {
         ToggleFullScreen();
     else if ((key == Qt::Key_PageUp || key == Qt::Key_PageDown) && isWindow())
         emit stepRequested(key == Qt::Key_PageUp ? -1 : 1);
-    else
+    else if (!FArchive->Key(key))
         QWidget::keyPressEvent(event);
 }

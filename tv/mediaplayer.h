@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 
+class TArchiveControls;
 class TControlBar;
 
 // The media-player control: plays a network stream given by its address, shows the
@@ -53,6 +54,8 @@ public:
     void SetVolume(int volume) { FEngine->Set("volume", QByteArray::number(volume)); }
     void ToggleFullScreen();
     bool IsFullScreen() const { return FFullScreen; }
+    // The place, the seeking and the way back to live of a programme played again.
+    TArchiveControls* ArchiveControls() const { return FArchive; }
     // Shows a line over the picture for 2 s, drawn by libmpv with the picture.
     void ShowOnScreen(const QString& text) {
         FEngine->Command({"show-text", text.toUtf8(), "2000"});
@@ -102,6 +105,7 @@ private:
     TRendererPtr FRenderer;
     TControlBar* FBar = nullptr;
     TRecorder* FRecorder = nullptr;
+    TArchiveControls* FArchive = nullptr;
 
     QString FUrl;
     TRequestHeaders FHeaders;

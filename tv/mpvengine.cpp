@@ -16,7 +16,14 @@ using namespace Qt::Literals::StringLiterals;
 namespace {
 
 // Properties the engine watches; the number is the reply id of each observation.
-enum TWatched : std::uint64_t { WatchPausedForCache = 1, WatchBufferingPercent, WatchPlaybackTime };
+enum TWatched : std::uint64_t {
+    WatchPausedForCache = 1,
+    WatchBufferingPercent,
+    WatchPlaybackTime,
+    WatchPosition,
+    WatchDuration,
+    WatchSeekable
+};
 
 // The top bits of a request's reply id say what it asked for, the rest its number among
 // those: the loads count from 1 on their own, as do the dumps and the snapshots.
@@ -130,6 +137,9 @@ TMpvEngine::TMpvEngine() {
     mpv_observe_property(FMpv, WatchPausedForCache, "paused-for-cache", MPV_FORMAT_FLAG);
     mpv_observe_property(FMpv, WatchBufferingPercent, "cache-buffering-state", MPV_FORMAT_INT64);
     mpv_observe_property(FMpv, WatchPlaybackTime, "playback-time", MPV_FORMAT_DOUBLE);
+    mpv_observe_property(FMpv, WatchPosition, "time-pos", MPV_FORMAT_DOUBLE);
+    mpv_observe_property(FMpv, WatchDuration, "duration", MPV_FORMAT_DOUBLE);
+    mpv_observe_property(FMpv, WatchSeekable, "seekable", MPV_FORMAT_FLAG);
     mpv_set_wakeup_callback(FMpv, &TMpvEngine::OnWakeup, this);
 }
 
@@ -256,6 +266,10 @@ void TMpvEngine::Screenshot(const QString& path) {
     mpv_command_async(FMpv, ReplyId(ReplyShot, FShotNumber), args);
 }
 
+void TMpvEngine::Seek(double seconds, bool relative) {
+    Command({"seek", QByteArray::number(seconds), relative ? "relative" : "absolute"});
+}
+
 QSize TMpvEngine::VideoSize() const {
     std::int64_t width = 0;
     std::int64_t height = 0;
@@ -317,7 +331,12 @@ void TMpvEngine::HandleEvent(const mpv_event& event) {
             break; // a channel that was replaced: not a failure
         FEntryStarted = false;
         FEntryLoaded = false;
-        FPendingEnd = end->reason == MPV_END_FILE_REASON_EOF     ? TStreamEnd::EndOfStream
+        // Without a sound device the picture plays alone, and libmpv reports the end of
+        // such a stream as the sound's failure.
+        const bool soundless = end->error == MPV_ERROR_AO_INIT_FAILED;
+        FPendingEnd = end->reason == MPV_END_FILE_REASON_EOF ||
+                              (end->reason == MPV_END_FILE_REASON_ERROR && soundless)
+                          ? TStreamEnd::EndOfStream
                       : end->reason == MPV_END_FILE_REASON_ERROR ? TStreamEnd::Error
                                                                  : TStreamEnd::Replaced;
         break;
@@ -369,6 +388,20 @@ void TMpvEngine::HandlePropertyChange(const mpv_event& event) {
     if (event.reply_userdata == WatchPlaybackTime) {
         if (present)
             emit progressed();
+        return;
+    }
+    // Each of them is gone while nothing is open.
+    if (event.reply_userdata >= WatchPosition) {
+        const double value = present && property->format == MPV_FORMAT_DOUBLE
+                                 ? *static_cast<double*>(property->data)
+                                 : 0;
+        if (event.reply_userdata == WatchPosition)
+            FTimeline.position = value;
+        else if (event.reply_userdata == WatchDuration)
+            FTimeline.duration = value;
+        else
+            FTimeline.seekable = present && *static_cast<int*>(property->data) != 0;
+        emit timelineChanged(FTimeline);
         return;
     }
     if (event.reply_userdata == WatchPausedForCache)

@@ -16,6 +16,14 @@
 struct mpv_handle;
 struct mpv_event;
 
+// Where the stream plays and how long it lasts, in seconds (0 while libmpv does not say),
+// and whether libmpv can seek in it.
+struct TTimeline {
+    double position = 0;
+    double duration = 0;
+    bool seekable = false;
+};
+
 // Thrown when the player refuses an address, or cannot start.
 class EMediaPlayerError : public std::runtime_error {
 public:
@@ -49,6 +57,8 @@ public:
     // One of libmpv's commands ("stop", "show-text"...), or one of its properties set.
     void Command(std::initializer_list<QByteArray> args);
     void Set(const char* property, const QByteArray& value);
+    // Moves the playing position to seconds into the stream, or by seconds from where it is.
+    void Seek(double seconds, bool relative);
     // The stream's picture size as displayed, empty before it is known; it asks libmpv
     // and waits for the answer, so it is for tests.
     QSize VideoSize() const;
@@ -80,6 +90,7 @@ signals:
     // dump was stopped, or its stream ended or was replaced.
     void dumpEnded(int error);
     void screenshotSaved(const QString& path, int error);
+    void timelineChanged(const TTimeline& timeline);
     // Sent after each batch of events, once the signals above have gone out.
     void drained();
 
@@ -112,4 +123,5 @@ private:
     QHash<std::uint64_t, QString> FShots;
     bool FWaiting = false;
     int FBufferingPercent = 0;
+    TTimeline FTimeline;
 };

@@ -11,6 +11,8 @@ using namespace Qt::Literals::StringLiterals;
 namespace {
 
 const QString LocationKey = u"Playlist/Location"_s;
+// The list's location and the guide set for it, so that another list never takes it.
+const QString GuideKey = u"Playlist/Guide"_s;
 
 QSettings Settings() {
     return QSettings(QCoreApplication::organizationName(), QCoreApplication::applicationName());
@@ -39,14 +41,27 @@ void TOpenChannelList::Restore() {
 void TOpenChannelList::Remove() {
     FLoader->Abort();
     FList.reset();
+    FLocation.clear();
     FListStatus.clear();
     emit changed(FList);
     emit statusChanged(FListStatus);
     Settings().remove(LocationKey);
+    Settings().remove(GuideKey);
+}
+
+QString TOpenChannelList::GuideLocation() const {
+    const QStringList kept = Settings().value(GuideKey).toStringList();
+    return kept.size() == 2 && kept[0] == FLocation && !FLocation.isEmpty() ? kept[1] : QString();
+}
+
+void TOpenChannelList::SetGuideLocation(const QString& guide) {
+    if (!FLocation.isEmpty())
+        Settings().setValue(GuideKey, QStringList{FLocation, guide});
 }
 
 void TOpenChannelList::Loaded(const QString& location, const TPlaylist& list) {
     FList = std::make_shared<const TPlaylist>(list);
+    FLocation = location;
     emit changed(FList);
     const QLocale numbers(QLocale::Chinese, QLocale::China);
     FListStatus = u"已读入 %1 个频道"_s.arg(numbers.toString(ChannelCount(list)));

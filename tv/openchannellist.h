@@ -27,6 +27,15 @@ public:
     // Null while no list is open. A list read is never changed, and lives as long as
     // anything that shows it holds it.
     const std::shared_ptr<const TPlaylist>& List() const { return FList; }
+    // Where the list open came from; empty while none is open.
+    const QString& Location() const { return FLocation; }
+    // What the status line says of the list open.
+    const QString& Status() const { return FListStatus; }
+
+    // The programme guide the user set for the list open, remembered beside its location;
+    // empty: the guides the list itself names.
+    QString GuideLocation() const;
+    void SetGuideLocation(const QString& guide);
 
 signals:
     // A list was read in place of the one before, or removed (null).
@@ -40,6 +49,7 @@ private:
 
     TPlaylistLoader* FLoader;
     std::shared_ptr<const TPlaylist> FList;
+    QString FLocation;
     QString FListStatus; // what the status line says of the list open
     bool FQuiet = false;
 };

@@ -16,13 +16,28 @@ namespace {
 
 TOpenPlaylistFrm::TAsker g_asker;
 
+struct TTexts {
+    const char16_t* title;
+    const char16_t* prompt;
+    const char16_t* ok;
+    const char16_t* filter;
+};
+
+const TTexts& TextsOf(TOpenPlaylistFrm::TAsked asked) {
+    static const TTexts Playlist{u"打开频道列表", u"频道列表的文件或 http(s) 地址：", u"打开",
+                                 u"频道列表 (*.m3u *.m3u8 *.txt)"};
+    static const TTexts Guide{u"设置节目单地址", u"节目单（XMLTV）的文件或 http(s) 地址：", u"确定",
+                              u"节目单 (*.xml *.gz)"};
+    return asked == TOpenPlaylistFrm::TAsked::Guide ? Guide : Playlist;
+}
+
 } // namespace
 
-TOpenPlaylistFrm::TOpenPlaylistFrm(QWidget* parent) : QDialog(parent) {
+TOpenPlaylistFrm::TOpenPlaylistFrm(QWidget* parent, TAsked asked) : QDialog(parent), FAsked(asked) {
     setObjectName(u"OpenPlaylistFrm"_s);
-    setWindowTitle(u"打开频道列表"_s);
+    setWindowTitle(QString::fromUtf16(TextsOf(asked).title));
 
-    auto* prompt = new QLabel(u"频道列表的文件或 http(s) 地址："_s, this);
+    auto* prompt = new QLabel(QString::fromUtf16(TextsOf(asked).prompt), this);
     LocationEdt = new QLineEdit(this);
     LocationEdt->setObjectName(u"LocationEdt"_s);
     LocationEdt->setAccessibleName(prompt->text());
@@ -34,7 +49,7 @@ TOpenPlaylistFrm::TOpenPlaylistFrm(QWidget* parent) : QDialog(parent) {
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     OKBtn = buttons->button(QDialogButtonBox::Ok);
-    OKBtn->setText(u"打开"_s);
+    OKBtn->setText(QString::fromUtf16(TextsOf(asked).ok));
     OKBtn->setEnabled(false);
     buttons->button(QDialogButtonBox::Cancel)->setText(u"取消"_s);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
@@ -55,16 +70,16 @@ TOpenPlaylistFrm::TAsker TOpenPlaylistFrm::SetAsker(TAsker asker) {
     return std::exchange(g_asker, std::move(asker));
 }
 
-QString TOpenPlaylistFrm::Ask(QWidget* parent) {
+QString TOpenPlaylistFrm::Ask(QWidget* parent, TAsked asked) {
     if (g_asker)
-        return g_asker(parent);
-    TOpenPlaylistFrm dialog(parent);
+        return g_asker(parent, asked);
+    TOpenPlaylistFrm dialog(parent, asked);
     return dialog.exec() == QDialog::Accepted ? dialog.LocationEdt->text().trimmed() : QString();
 }
 
 void TOpenPlaylistFrm::BrowseBtnClick() {
-    const QString file = QFileDialog::getOpenFileName(this, u"打开频道列表"_s, {},
-                                                      u"频道列表 (*.m3u *.m3u8 *.txt)"_s);
+    const QString file = QFileDialog::getOpenFileName(this, windowTitle(), {},
+                                                      QString::fromUtf16(TextsOf(FAsked).filter));
     if (!file.isEmpty())
         LocationEdt->setText(file);
 }

@@ -49,16 +49,25 @@ QString TPlaylistLoader::DropLocation(const QMimeData* mime) {
     return IsWebAddress(url) ? url.toString() : QString();
 }
 
+TPlaylistLoader::TLocationKind TPlaylistLoader::KindOf(const QString& location) {
+    const QUrl url(location);
+    return IsWebAddress(url) ? TLocationKind::Web
+           : HasScheme(url)  ? TLocationKind::Refused
+                             : TLocationKind::File;
+}
+
 void TPlaylistLoader::Load(const QString& fileOrAddress) {
     Abort();
     FLocation = LocationOf(fileOrAddress);
-    const QUrl url(FLocation);
-    if (IsWebAddress(url))
-        Fetch(url);
-    else if (HasScheme(url))
+    switch (KindOf(FLocation)) {
+    case TLocationKind::Web:
+        return Fetch(QUrl(FLocation));
+    case TLocationKind::Refused:
         emit failed(FLocation, u"频道列表只能从文件或 http(s) 地址打开。"_s);
-    else
-        LoadFile(FLocation);
+        return;
+    case TLocationKind::File:
+        return LoadFile(FLocation);
+    }
 }
 
 void TPlaylistLoader::Abort() {
@@ -85,13 +94,17 @@ void TPlaylistLoader::LoadFile(const QString& path) {
     Read(bytes, QUrl::fromLocalFile(path));
 }
 
-void TPlaylistLoader::Fetch(const QUrl& address) {
+QNetworkRequest TPlaylistLoader::Request(const QUrl& address) {
     QNetworkRequest request(address);
     request.setTransferTimeout(int(g_noDataLimit.count()));
     request.setMaximumRedirectsAllowed(MaxRedirects);
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
                          QNetworkRequest::NoLessSafeRedirectPolicy);
-    FReply = FNetwork.get(request);
+    return request;
+}
+
+void TPlaylistLoader::Fetch(const QUrl& address) {
+    FReply = FNetwork.get(Request(address));
     connect(FReply, &QNetworkReply::readyRead, this, &TPlaylistLoader::Received);
     connect(FReply, &QNetworkReply::finished, this, &TPlaylistLoader::Finished);
 }
@@ -106,7 +119,7 @@ void TPlaylistLoader::Received() {
 
 void TPlaylistLoader::Finished() {
     QNetworkReply* reply = FReply;
-    const QString failure = NetworkFailure();
+    const QString failure = NetworkFailure(*reply);
     FReply = nullptr;
     reply->deleteLater();
     if (!failure.isEmpty()) {
@@ -118,8 +131,8 @@ void TPlaylistLoader::Finished() {
     Read(std::exchange(FData, {}), reply->url());
 }
 
-QString TPlaylistLoader::NetworkFailure() const {
-    const int status = FReply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+QString TPlaylistLoader::NetworkFailure(const QNetworkReply& reply) {
+    const int status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     if (status >= 400)
         return u"服务器拒绝了请求（HTTP %1）。"_s.arg(status);
     // What the user can do something about is named; the rest is a network error.
@@ -129,7 +142,7 @@ QString TPlaylistLoader::NetworkFailure() const {
         {QNetworkReply::InsecureRedirectError, u"服务器把请求转到了不加密的地址。"},
         {QNetworkReply::SslHandshakeFailedError, u"服务器的证书无效。"},
     };
-    const QNetworkReply::NetworkError error = FReply->error();
+    const QNetworkReply::NetworkError error = reply.error();
     if (error == QNetworkReply::NoError)
         return {};
     if (error == QNetworkReply::OperationCanceledError || error == QNetworkReply::TimeoutError)

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QNetworkAccessManager>
+#include <QNetworkRequest>
 #include <QObject>
 #include <QString>
 
@@ -31,6 +32,12 @@ public:
 
     // What is remembered of a list: its absolute path or its address.
     static QString LocationOf(const QString& fileOrAddress);
+    // Lists and guides are read from files and http(s) addresses, and from nothing else.
+    enum class TLocationKind { File, Web, Refused };
+    static TLocationKind KindOf(const QString& location);
+    // A request for an address within the limits above, and what its failure says.
+    static QNetworkRequest Request(const QUrl& address);
+    static QString NetworkFailure(const QNetworkReply& reply);
     // The file or address that a drag brings, or nothing if it brings neither.
     static QString DropLocation(const QMimeData* mime);
 
@@ -49,7 +56,6 @@ private:
     void Received();
     void Finished();
     void Read(const QByteArray& bytes, const QUrl& base);
-    QString NetworkFailure() const;
 
     QNetworkAccessManager FNetwork;
     QNetworkReply* FReply = nullptr;

@@ -151,7 +151,7 @@ void TRecorder::Finish() {
     FSealing = false;
     FWanted = false;
     FTicker.stop();
-    FBar.ShowRecording(false, {});
+    FBar.ShowRecording(false, 0);
     const qint64 bytes = FParts > 0 ? QFileInfo(FPath).size() : 0;
     const QString error = FFault        ? FaultText(*FFault, FPath, bytes)
                           : FParts == 0 ? u"频道没有播放，什么也没有录下"_s
@@ -161,7 +161,7 @@ void TRecorder::Finish() {
 }
 
 void TRecorder::ShowTime() {
-    FBar.ShowRecording(true, ElapsedText(FClock.elapsed()));
+    FBar.ShowRecording(true, FClock.elapsed() / 1000.0);
 }
 
 void TRecorder::Snapshot(const QString& path) {

@@ -179,12 +179,3 @@ bool DropPicturesBeforeKeyFrame(const QString& path) {
     }
     return false;
 }
-
-QString ElapsedText(qint64 ms) {
-    const qint64 seconds = ms / 1000;
-    const QString minutesSeconds =
-        u"%1:%2"_s.arg(seconds / 60 % 60).arg(seconds % 60, 2, 10, QChar(u'0'));
-    return seconds < 3600
-               ? minutesSeconds
-               : u"%1:%2"_s.arg(seconds / 3600).arg(minutesSeconds.rightJustified(5, u'0'));
-}

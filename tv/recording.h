@@ -30,5 +30,3 @@ QString SavedText(const QString& path, qint64 bytes, int parts);
 // the file starts with a whole picture. Reads and writes the file's head only; false
 // when there was nothing to drop, or the file is no transport stream.
 bool DropPicturesBeforeKeyFrame(const QString& path);
-// The time a recording has run, as the control bar shows it: m:ss, or h:mm:ss.
-QString ElapsedText(qint64 ms);

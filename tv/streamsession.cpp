@@ -37,8 +37,9 @@ int TStreamSession::ReconnectDelayMs(int attempt) {
     return std::min(1000 << std::clamp(attempt - 1, 0, 3), 8000);
 }
 
-QString TStreamSession::Start(const QString& address, qint64 nowMs) {
+QString TStreamSession::Start(const QString& address, qint64 nowMs, bool archive) {
     *this = TStreamSession();
+    FArchive = archive;
     FAddress = address;
     FLoading = address;
     FStatus = TStreamStatus::Connecting;
@@ -101,6 +102,11 @@ TStreamAction TStreamSession::OnEnd(TStreamEnd end, qint64 nowMs) {
     if (end == TStreamEnd::Replaced || !Watching())
         return {};
     FLoaded = false;
+    if (FArchive && FEverPlayed && end == TStreamEnd::EndOfStream) {
+        FStatus = TStreamStatus::Ended;
+        FWaitingFirst = false;
+        return {TStreamAction::Stop, {}, 0};
+    }
     if (FEverPlayed || FAttempt > 0)
         return Reconnect(nowMs);
     // In the engine mms:// is MMS over HTTP; many stations only ever spoke it over TCP.
@@ -178,6 +184,8 @@ QString TStreamSession::StatusText() const {
         return u"已停止"_s;
     case TStreamStatus::Reconnecting:
         return u"信号中断，正在重新连接（第 %1 次）…"_s.arg(FAttempt);
+    case TStreamStatus::Ended:
+        return u"节目已播完"_s;
     case TStreamStatus::Failed:
         break;
     }

@@ -17,7 +17,8 @@ enum class TStreamStatus {
     Paused,
     Stopped,
     Reconnecting,
-    Failed
+    Failed,
+    Ended // an archive programme played to its end
 };
 
 enum class TStreamFailure {
@@ -50,8 +51,9 @@ public:
     static constexpr int StallTimeoutMs = 6000;
     static constexpr int MaxReconnects = 5;
 
-    // The address the engine opens for a new channel (the address itself).
-    QString Start(const QString& address, qint64 nowMs);
+    // The address the engine opens for a new channel (the address itself). An archive
+    // programme that plays to its end has ended; a live stream that ends is reopened.
+    QString Start(const QString& address, qint64 nowMs, bool archive = false);
     void Stop();
     void SetPaused(bool paused, qint64 nowMs);
 
@@ -95,6 +97,7 @@ private:
     bool FWaitingFirst = false; // the current load has not shown anything yet
     bool FPaused = false;
     bool FTriedMmst = false;
+    bool FArchive = false;
     int FAttempt = 0;
     int FBufferingPercent = 0;
 };

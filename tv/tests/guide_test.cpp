@@ -1,5 +1,6 @@
 #include "tv/guide.h"
 #include "tv/guidereader.h"
+#include "tv/tests/httptestserver.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>
@@ -9,20 +10,6 @@ using namespace Qt::Literals::StringLiterals;
 namespace {
 
 const QDateTime Now = QDateTime(QDate(2026, 12, 9), QTime(12, 0), Qt::UTC);
-
-QByteArray Gzip(const QByteArray& plain) {
-    z_stream zip{};
-    deflateInit2(&zip, 1, Z_DEFLATED, 16 + MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
-    QByteArray out(qsizetype(deflateBound(&zip, uLong(plain.size()))), '\0');
-    zip.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(plain.data()));
-    zip.avail_in = uInt(plain.size());
-    zip.next_out = reinterpret_cast<Bytef*>(out.data());
-    zip.avail_out = uInt(out.size());
-    deflate(&zip, Z_FINISH);
-    out.resize(qsizetype(zip.total_out));
-    deflateEnd(&zip);
-    return out;
-}
 
 QByteArray Programme(const char* channel, const char* start, const char* stop, const char* title) {
     return "<programme channel=\""_ba + channel + "\" start=\"" + start + "\"" +

@@ -17,6 +17,9 @@ seconds, or utc=BEGIN&lutc=END in Unix seconds. The archive's segments carry the
 same query, so that the log tells them from the live ones; segment n starts 2n s
 into the programme. A range that cannot be read is answered 400.
 
+Any path ending in .png is answered with FOLDER/logo.png, as a server of channel
+logos answers each channel's address.
+
 Every response waits RTT_MS first, as over a network with that round trip. Each
 request is printed as "GET <monotonic seconds> <path>"; prints "READY <port>" once
 it listens, and ends when its standard input closes.
@@ -104,6 +107,9 @@ def main():
                 body, kind = MASTER.encode(), "application/vnd.apple.mpegurl"
             elif name == "v.m3u8":
                 body, kind = variant(), "application/vnd.apple.mpegurl"
+            elif name.endswith(".png") and os.path.isfile(os.path.join(folder, "logo.png")):
+                with open(os.path.join(folder, "logo.png"), "rb") as f:
+                    body, kind = f.read(), "image/png"
             elif name.startswith("seg") and os.path.isfile(os.path.join(folder, name)):
                 with open(os.path.join(folder, name), "rb") as f:
                     body, kind = f.read(), "video/mp2t"

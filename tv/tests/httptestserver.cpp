@@ -3,6 +3,8 @@
 #include <QFile>
 #include <QTcpSocket>
 
+#include <zlib.h>
+
 using namespace Qt::Literals::StringLiterals;
 
 THttpTestServer::THttpTestServer() {
@@ -11,10 +13,14 @@ THttpTestServer::THttpTestServer() {
         while (QTcpSocket* socket = nextPendingConnection()) {
             connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
             connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
-                if (!socket->canReadLine())
-                    return;
-                const QList<QByteArray> request = socket->readLine().split(' ');
-                Answer(socket, QString::fromUtf8(request.value(1)));
+                // The whole head first: a conditional request says so in its fields.
+                socket->setProperty("head",
+                                    socket->property("head").toByteArray() + socket->readAll());
+                const QByteArray head = socket->property("head").toByteArray();
+                if (head.contains("\r\n\r\n") && !socket->property("answered").toBool()) {
+                    socket->setProperty("answered", true);
+                    Answer(socket, head.first(head.indexOf("\r\n\r\n")));
+                }
             });
         }
     });
@@ -32,7 +38,9 @@ void THttpTestServer::ServeFolder(const QString& folder) {
     FFolder = folder;
 }
 
-void THttpTestServer::Answer(QTcpSocket* socket, const QString& path) {
+void THttpTestServer::Answer(QTcpSocket* socket, const QByteArray& request) {
+    FRequests.append(request);
+    const QString path = QString::fromUtf8(request.split(' ').value(1));
     if (path == u"/stall"_s)
         return;
     QByteArray head = "HTTP/1.1 200 OK\r\n";
@@ -45,7 +53,31 @@ void THttpTestServer::Answer(QTcpSocket* socket, const QString& path) {
         body = file.readAll();
     else if (!FBodies.contains(path))
         head = "HTTP/1.1 404 Not Found\r\n";
+    else {
+        // A body's validator is its hash; the client is to ask each time whether it is
+        // still the one it keeps.
+        const QByteArray tag = '"' + QByteArray::number(qHash(body), 16) + '"';
+        head += "ETag: " + tag + "\r\nCache-Control: no-cache\r\n";
+        if (request.contains("\r\nIf-None-Match: " + tag)) {
+            head = "HTTP/1.1 304 Not Modified\r\nETag: " + tag + "\r\n";
+            body.clear();
+        }
+    }
     socket->write(head + "Content-Length: " + QByteArray::number(body.size()) +
                   "\r\nConnection: close\r\n\r\n" + body);
     socket->disconnectFromHost();
+}
+
+QByteArray Gzip(QByteArrayView plain) {
+    z_stream zip{};
+    deflateInit2(&zip, 1, Z_DEFLATED, 16 + MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
+    QByteArray out(qsizetype(deflateBound(&zip, uLong(plain.size()))), '\0');
+    zip.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(plain.data()));
+    zip.avail_in = uInt(plain.size());
+    zip.next_out = reinterpret_cast<Bytef*>(out.data());
+    zip.avail_out = uInt(out.size());
+    deflate(&zip, Z_FINISH);
+    out.resize(qsizetype(zip.total_out));
+    deflateEnd(&zip);
+    return out;
 }

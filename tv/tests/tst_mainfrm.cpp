@@ -321,10 +321,11 @@ void TMainFrmTest::sameChannelTwiceAssignsTheAddressAgain() {
 
 void TMainFrmTest::categoryItemPlaysNothing() {
     int asked = 0;
-    const TOpenPlaylistFrm::TAsker previous = TOpenPlaylistFrm::SetAsker([&asked](QWidget*) {
-        ++asked;
-        return QString();
-    });
+    const TOpenPlaylistFrm::TAsker previous =
+        TOpenPlaylistFrm::SetAsker([&asked](QWidget*, TOpenPlaylistFrm::TAsked) {
+            ++asked;
+            return QString();
+        });
     for (QAction* entry : FFrm->StartPopupMenu->actions())
         entry->trigger();
     QCoreApplication::processEvents();
@@ -394,7 +395,7 @@ void TMainFrmTest::everyControlHasAnAccessibleName() {
         controls << slider;
     for (QLabel* label : FFrm->WMP->findChildren<QLabel*>())
         controls << label;
-    QCOMPARE(controls.size(), 3 + 6 + 1 + 2);
+    QCOMPARE(controls.size(), 3 + 7 + 2 + 3);
     for (QWidget* control : controls)
         QVERIFY2(!control->accessibleName().isEmpty(), qPrintable(control->objectName()));
 }

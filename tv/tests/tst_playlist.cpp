@@ -3,8 +3,9 @@
 // a closed port there, so no test ever reaches a real host.
 
 #include "common/appshell.h"
+#include "tv/channelbrowser.h"
 #include "tv/channelmenu.h"
-#include "tv/channelsearchfrm.h"
+#include "tv/channelwindow.h"
 #include "tv/main.h"
 #include "tv/mediaplayer.h"
 #include "tv/openchannellist.h"
@@ -64,12 +65,15 @@ private slots:
     void channelItemPlaysLikeABuiltInOne();
     void searchFiltersAsYouType_data();
     void searchFiltersAsYouType();
+    void aBigGroupEndsInTheChannelWindow();
     void dropOpensTheList();
     void remembersOnlyTheLastList();
     void playsAnHlsLiveStreamToItsFirstPicture();
     void stepsThroughTheListItCameFrom_data();
     void stepsThroughTheListItCameFrom();
     void aStepEndsTheAttemptsAtOnce();
+    void showsWhatIsOnFromTheListsGuide_data();
+    void showsWhatIsOnFromTheListsGuide();
 
 private:
     QString File(const QString& name, const QByteArray& bytes);
@@ -89,6 +93,7 @@ void TPlaylistTest::initTestCase() {
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, FDir.filePath(u"config"_s));
     FSettingsFile = QSettings().fileName();
     QVERIFY(FSettingsFile.startsWith(FDir.path()));
+    qputenv("XDG_CACHE_HOME", FDir.filePath(u"cache"_s).toUtf8());
     const QString dead = u"rtsp://127.0.0.1:%1/tv"_s.arg(ClosedLoopbackPort());
     TMediaPlayer::SetAddressRedirect([dead](const QString& address) {
         return QUrl(address).host() == u"127.0.0.1"_s ? address : dead;
@@ -101,9 +106,12 @@ void TPlaylistTest::initTestCase() {
     // Nothing is written for a user who opens no list.
     TMainFrm().show();
     QVERIFY(!QFile::exists(FSettingsFile));
+    QVERIFY(!QFile::exists(FDir.filePath(u"cache"_s)));
 }
 
 void TPlaylistTest::init() {
+    // Each test starts without the channels another one watched.
+    QSettings().remove(u"Channels"_s);
     FFrm = std::make_unique<TMainFrm>();
     FFrm->show();
     QVERIFY(QTest::qWaitForWindowExposed(FFrm.get()));
@@ -183,9 +191,10 @@ void TPlaylistTest::channelItemPlaysLikeABuiltInOne() {
     QStringList texts;
     for (QAction* action : FFrm->StartPopupMenu->actions())
         texts << (action->isSeparator() ? u"-"_s : action->text());
-    QCOMPARE(texts, (QStringList{u"电影电视"_s, u"体育电视"_s, u"国内电视"_s, u"国外电视"_s, u"-"_s,
-                                 u"央视"_s, u"体育"_s, u"-"_s, u"查找频道…"_s, u"打开频道列表…"_s,
-                                 u"移除频道列表"_s}));
+    QCOMPARE(texts,
+             (QStringList{u"电影电视"_s, u"体育电视"_s, u"国内电视"_s, u"国外电视"_s, u"-"_s,
+                          u"央视"_s, u"体育"_s, u"收藏"_s, u"最近观看"_s, u"-"_s, u"频道列表…"_s,
+                          u"打开频道列表…"_s, u"设置节目单地址…"_s, u"移除频道列表"_s}));
     QMenu* sports = FFrm->Menu()->Groups()[1];
     QVERIFY(sports->isEmpty()); // made when first opened
     sports->popup(QPoint(200, 200));
@@ -201,14 +210,15 @@ void TPlaylistTest::channelItemPlaysLikeABuiltInOne() {
     QVERIFY(FFrm->Memo1->isHidden());
 }
 
+// The list's channels come first, then the built-in table's shown ones.
 void TPlaylistTest::searchFiltersAsYouType_data() {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("first"); // empty: nothing found
     QTest::addColumn<int>("found");
-    QTest::newRow("case does not count") << u"cctv"_s << u"CCTV-1 综合"_s << 2;
+    QTest::newRow("case does not count") << u"cctv"_s << u"CCTV-1 综合"_s << 5;
     QTest::newRow("width does not count") << u"ＣＣＴＶ-1"_s << u"CCTV-1 综合"_s << 1;
-    QTest::newRow("the group is searched too") << u"体育"_s << u"ＣＣＴＶ-5 体育"_s << 2;
-    QTest::newRow("nothing found") << u"凤凰"_s << QString() << 0;
+    QTest::newRow("the group is searched too") << u"体育"_s << u"ＣＣＴＶ-5 体育"_s << 6;
+    QTest::newRow("nothing found") << u"没有这个台"_s << QString() << 0;
 }
 
 void TPlaylistTest::searchFiltersAsYouType() {
@@ -217,13 +227,32 @@ void TPlaylistTest::searchFiltersAsYouType() {
     QFETCH(int, found);
     QCOMPARE(Open(File(u"tv.m3u"_s, List)), QString());
     QTest::keyClick(FFrm.get(), Qt::Key_F, Qt::ControlModifier);
-    TChannelSearchFrm* search = FFrm->SearchFrm();
+    TChannelListFrm* search = FFrm->Browser()->Window();
     QVERIFY(search && search->isVisible());
+    QTRY_COMPARE(QApplication::focusWidget(), search->FindEdt);
     search->FindEdt->insert(typed);
     QCOMPARE(search->ChannelLst->model()->rowCount(), found);
     QTest::keyClick(search->FindEdt, Qt::Key_Return);
     QTRY_COMPARE(FFrm->windowTitle(),
                  first.isEmpty() ? u"晴棠网络电视 1.2"_s : first + u" - 晴棠网络电视 1.2"_s);
+}
+
+// A group as long as a real list's catch-all one: its first 40, then the window on it.
+void TPlaylistTest::aBigGroupEndsInTheChannelWindow() {
+    QByteArray big = "#EXTM3U\n";
+    for (int i = 0; i < 1298; ++i)
+        big += "#EXTINF:-1," + QByteArray::number(i) + "\nhttp://tv.example.com/" +
+               QByteArray::number(i) + "\n";
+    QCOMPARE(Open(File(u"big.m3u"_s, big)), QString());
+    QMenu* group = FFrm->Menu()->Groups()[0];
+    emit group->aboutToShow();
+    const QList<QAction*> items = group->actions();
+    QCOMPARE(items.size(), 41);
+    QCOMPARE(items[39]->text(), u"39"_s);
+    QCOMPARE(items[40]->text(), u"全部 1,298 个频道…"_s);
+    items[40]->trigger();
+    QTRY_VERIFY(FFrm->Browser()->Window() && FFrm->Browser()->Window()->isVisible());
+    QCOMPARE(FFrm->Browser()->Window()->ChannelLst->model()->rowCount(), 1298);
 }
 
 void TPlaylistTest::dropOpensTheList() {
@@ -247,11 +276,17 @@ void TPlaylistTest::remembersOnlyTheLastList() {
     QSettings settings;
     QCOMPARE(settings.allKeys(), QStringList{u"Playlist/Location"_s});
     QCOMPARE(settings.value(u"Playlist/Location"_s).toString(), last);
+    // The channels watched from the list stay once it is removed, for when it comes again.
+    FFrm->PlayChannel(2);
     FFrm->StartPopupMenu->findChild<QAction*>(u"PlaylistRemove"_s)->trigger();
     QCoreApplication::processEvents();
     FFrm = std::make_unique<TMainFrm>();
     QCOMPARE(FFrm->OpenList()->List(), nullptr);
-    QCOMPARE(QSettings().allKeys(), QStringList());
+    QCOMPARE(QSettings().allKeys(), QStringList{u"Channels/Recent"_s});
+    Open(last);
+    QMenu* recent = FFrm->Menu()->Recent();
+    emit recent->aboutToShow();
+    QCOMPARE(recent->actions().value(0)->text(), u"NBA && More"_s);
 }
 
 void TPlaylistTest::playsAnHlsLiveStreamToItsFirstPicture() {
@@ -349,6 +384,56 @@ int main(int argc, char** argv) {
     TApplication app(argc, argv);
     TPlaylistTest test;
     return QTest::qExec(&test, argc, argv);
+}
+
+void TPlaylistTest::showsWhatIsOnFromTheListsGuide_data() {
+    QTest::addColumn<QString>("guide");
+    QTest::addColumn<QString>("said"); // empty: what is on
+    QTest::newRow("gzip'd, answered from the cache at the next start")
+        << u"/guide.xml.gz"_s << QString();
+    QTest::newRow("a page in its place") << u"/page.html"_s << u"节目单没能读入："_s;
+}
+
+void TPlaylistTest::showsWhatIsOnFromTheListsGuide() {
+    QFETCH(QString, guide);
+    QFETCH(QString, said);
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    const QDateTime start = now.addSecs(-600), stop = now.addSecs(1200);
+    const auto at = [](const QDateTime& when) {
+        return when.toString(u"yyyyMMddHHmmss"_s).toUtf8() + " +0000";
+    };
+    FServer.Serve(u"/guide.xml.gz"_s,
+                  Gzip("<tv><channel id=\"cctv1\"><display-name>CCTV-1</display-name></channel>"
+                       "<programme channel=\"cctv1\" start=\"" +
+                       at(start) + "\" stop=\"" + at(stop) +
+                       "\"><title>新闻联播</title></programme>"
+                       "<programme channel=\"cctv1\" start=\"" +
+                       at(stop) + "\" stop=\"" + at(stop.addSecs(1800)) +
+                       "\"><title>焦点访谈</title></programme></tv>"));
+    const QString list = File(u"guide.m3u"_s, "#EXTM3U x-tvg-url=\"" + FServer.Url(guide).toUtf8() +
+                                                  "\"\n#EXTINF:-1 tvg-id=\"CCTV1\",CCTV-1\n"
+                                                  "http://tv.example.com/1\n");
+    const auto clock = [](const QDateTime& when) {
+        return when.toLocalTime().toString(u"HH:mm"_s);
+    };
+    if (said.isEmpty())
+        said = u"正在播放：新闻联播 %1–%2 · 下一个：焦点访谈 %2"_s.arg(clock(start), clock(stop));
+    const qsizetype before = FServer.Requests().size();
+    // The second window opens the list remembered, as the next start does.
+    for (int run = 0; run < (guide.endsWith(u".gz"_s) ? 2 : 1); ++run) {
+        if (run == 0)
+            Open(list);
+        else
+            init();
+        QTRY_VERIFY(FFrm->OpenList()->List());
+        FFrm->PlayChannel(0);
+        QTRY_VERIFY2(FFrm->ListStatusLbl->text().startsWith(said),
+                     qPrintable(FFrm->ListStatusLbl->text()));
+    }
+    if (guide.endsWith(u".gz"_s)) {
+        QCOMPARE(FServer.Requests().size() - before, 2);
+        QVERIFY(FServer.Requests().last().contains("If-None-Match:"));
+    }
 }
 
 #include "tst_playlist.moc"

@@ -1,19 +1,25 @@
 // Shows the viewer's window in one of its states for a screenshot and prints READY once
 // it is worth taking: "instructions" as started, "playing" the loopback test stream in
 // place of the first channel, "playlist" with a channel list's groups in the menu, or
-// "search" with the search window over that list. Runs until it is killed.
+// "channels" with the channel window over that list, its logos from a loopback server
+// and a day of programmes for each channel. Runs until it is killed.
 
 #include "common/appshell.h"
+#include "tv/channelbrowser.h"
 #include "tv/channelmenu.h"
-#include "tv/channelsearchfrm.h"
+#include "tv/channelwindow.h"
 #include "tv/main.h"
 #include "tv/mediaplayer.h"
 #include "tv/openchannellist.h"
+#include "tv/tests/httptestserver.h"
 #include "tv/tests/testserver.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QLineEdit>
+#include <QListView>
 #include <QMenu>
+#include <QPainter>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -21,6 +27,46 @@
 #include <cstdio>
 
 using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+// A logo of its own colour for each channel, with the channel's word on it.
+QByteArray Logo(int channel, const QString& word) {
+    QImage image(96, 64, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setBrush(QColor::fromHsv(channel * 47 % 360, 170, 200));
+    painter.setPen(Qt::NoPen);
+    painter.drawRoundedRect(image.rect().adjusted(2, 2, -2, -2), 14, 14);
+    painter.setPen(Qt::white);
+    painter.setFont(QFont(u"WenQuanYi Micro Hei"_s, 22, QFont::Bold));
+    painter.drawText(image.rect(), Qt::AlignCenter, word);
+    painter.end();
+    QBuffer bytes;
+    bytes.open(QIODevice::WriteOnly);
+    image.save(&bytes, "PNG");
+    return bytes.data();
+}
+
+// Yesterday and today in programmes of 30 to 90 minutes, the same for every channel.
+QList<TProgramme> Day(int position) {
+    const QStringList titles{u"朝闻天下"_s,       u"新闻30分"_s,         u"今日说法"_s,
+                             u"电视剧：山海情"_s, u"天气预报"_s,         u"新闻联播"_s,
+                             u"焦点访谈"_s,       u"纪录片：航拍中国"_s, u"体育新闻"_s,
+                             u"综艺：星光大道"_s};
+    QList<TProgramme> day;
+    QDateTime start(QDate::currentDate().addDays(-1), QTime(6, 0));
+    for (int i = 0; start.date() <= QDate::currentDate(); ++i) {
+        const QDateTime stop = start.addSecs((30 + (i + position) % 3 * 30) * 60);
+        day.append(
+            {start.toUTC(), stop.toUTC(), 8 * 3600, titles[(i + position) % titles.size()], {}});
+        start = stop;
+    }
+    return day;
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     TApplication app(argc, argv);
@@ -36,13 +82,23 @@ int main(int argc, char** argv) {
     // A list of the example domains, remembered only in a folder that goes with the run.
     QTemporaryDir dir;
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.path());
+    qputenv("XDG_CACHE_HOME", dir.filePath(u"cache"_s).toUtf8());
+    THttpTestServer logos;
     QByteArray list = "#EXTM3U\n";
     const char* groups[] = {"央视频道", "卫视频道", "地方频道", "体育", "电影", "港澳台"};
     const char* channels[] = {"综合", "新闻", "卫视", "高清", "少儿", "音乐"};
-    for (const char* group : groups)
-        for (const char* channel : channels)
-            list += QByteArray("#EXTINF:-1 group-title=\"") + group + "\"," + group + channel +
-                    "\nhttp://tv.example.com/" + QByteArray::number(list.size()) + ".m3u8\n";
+    int made = 0;
+    for (const char* group : groups) {
+        for (const char* channel : channels) {
+            const QString logo = u"/logo/%1.png"_s.arg(made);
+            logos.Serve(logo, Logo(made++, QString::fromUtf8(channel)));
+            // The first group keeps a week of its programmes to be watched again.
+            list += QByteArray("#EXTINF:-1 tvg-logo=\"") + logos.Url(logo).toUtf8() + "\"" +
+                    (made <= 6 ? " catchup=\"append\"" : "") + " group-title=\"" + group + "\"," +
+                    group + channel + "\nhttp://tv.example.com/" + QByteArray::number(list.size()) +
+                    ".m3u8\n";
+        }
+    }
     QFile file(dir.filePath(u"tv.m3u"_s));
     if (!file.open(QIODevice::WriteOnly) || file.write(list) < 0)
         return 1;
@@ -67,12 +123,16 @@ int main(int argc, char** argv) {
             mainFrm.Menu()->Groups()[1]->popup(mainFrm.mapToGlobal(QPoint(330, 170)));
         });
         QTimer::singleShot(1000, ready);
-    } else if (argc > 1 && qstrcmp(argv[1], "search") == 0) {
+    } else if (argc > 1 && qstrcmp(argv[1], "channels") == 0) {
         mainFrm.OpenPlaylist(file.fileName());
+        mainFrm.Browser()->SetSchedules(Day);
+        mainFrm.PlayChannel(1);
         mainFrm.Search();
-        mainFrm.SearchFrm()->move(660, 115);
-        mainFrm.SearchFrm()->FindEdt->setText(u"卫视"_s);
-        QTimer::singleShot(1000, ready);
+        TChannelListFrm* window = mainFrm.Browser()->Window();
+        window->setGeometry(660, 115, 900, 540);
+        window->ShowGroup({TGroupRef::TKind::List, 0});
+        window->ChannelLst->setCurrentIndex(window->ChannelLst->model()->index(1, 0));
+        QTimer::singleShot(1500, ready);
     } else {
         QTimer::singleShot(1000, ready);
     }

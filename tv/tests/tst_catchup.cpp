@@ -1,0 +1,151 @@
+// A programme played again through the window, from a list with the usual catch-up
+// header, on the loopback HLS server. The viewer's zone is UTC (the test runs with
+// TZ=UTC) and the guide's +0800, so a range written in either zone tells which was used.
+
+#include "common/appshell.h"
+#include "tv/guide.h"
+#include "tv/main.h"
+#include "tv/mediaplayer.h"
+#include "tv/openchannellist.h"
+#include "tv/tests/testserver.h"
+
+#include <QLabel>
+#include <QRegularExpression>
+#include <QSettings>
+#include <QSlider>
+#include <QStyleOptionSlider>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+#include <memory>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+const QString Base = u"晴棠网络电视 1.2"_s;
+
+// Where the slider's handle stands at a value.
+QPoint HandleAt(const QSlider& slider, int value) {
+    QStyleOptionSlider option;
+    option.initFrom(&slider);
+    option.orientation = slider.orientation();
+    option.minimum = slider.minimum();
+    option.maximum = slider.maximum();
+    option.sliderPosition = option.sliderValue = value;
+    option.subControls = QStyle::SC_SliderGroove | QStyle::SC_SliderHandle;
+    return slider.style()
+        ->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, &slider)
+        .center();
+}
+
+} // namespace
+
+class TCatchupTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void playsAPastProgrammeSeeksInItAndGoesBackToLive();
+
+private:
+    // Whether the server was asked for path after its first `from` requests.
+    bool Asked(const QString& path, std::size_t from = 0);
+    // The segments of the archive asked for after the first `from` requests, in order.
+    QList<int> ArchiveSegments(std::size_t from);
+
+    QTemporaryDir FDir;
+    std::unique_ptr<THlsTestServer> FServer;
+};
+
+void TCatchupTest::initTestCase() {
+    QCOMPARE(QDateTime::currentDateTime().offsetFromUtc(), 0);
+    TApplication::SetTitle(u"晴棠网络电视"_s);
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, FDir.filePath(u"config"_s));
+    QVERIFY(MakeTestSegments(FDir.path(), 60));
+    // Slow enough that the player's read-ahead is far from the archive's end when the
+    // slider is dragged there.
+    FServer = std::make_unique<THlsTestServer>(FDir.path(), 250);
+    QVERIFY(FServer->Port() > 0);
+}
+
+bool TCatchupTest::Asked(const QString& path, std::size_t from) {
+    const auto& requests = FServer->Requests();
+    return std::any_of(requests.begin() + qsizetype(std::min(from, requests.size())),
+                       requests.end(), [&](const auto& request) { return request.second == path; });
+}
+
+QList<int> TCatchupTest::ArchiveSegments(std::size_t from) {
+    static const QRegularExpression segment(u"^/cctv1/seg(\\d+)\\.ts\\?playseek="_s);
+    QList<int> segments;
+    const auto& requests = FServer->Requests();
+    for (std::size_t i = from; i < requests.size(); ++i)
+        if (const QRegularExpressionMatch match = segment.match(requests[i].second);
+            match.hasMatch())
+            segments << match.captured(1).toInt();
+    return segments;
+}
+
+void TCatchupTest::playsAPastProgrammeSeeksInItAndGoesBackToLive() {
+    QFile list(FDir.filePath(u"catchup.m3u"_s));
+    QVERIFY(list.open(QIODevice::WriteOnly));
+    list.write("#EXTM3U catchup=\"append\" "
+               "catchup-source=\"?playseek=${(b)yyyyMMddHHmmss}-${(e)yyyyMMddHHmmss}\"\n"
+               "#EXTINF:-1,CCTV-1\n" +
+               FServer->Url(u"/cctv1/master.m3u8"_s).toUtf8() + "\n");
+    list.close();
+    TMainFrm frm;
+    frm.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&frm));
+    frm.OpenPlaylist(list.fileName());
+    QTRY_VERIFY(frm.OpenList()->List());
+
+    // Yesterday 19:00–19:30 at +0800, which is 11:00–11:30 for the viewer.
+    const QDate day = QDate::currentDate().addDays(-1);
+    const QDateTime start(day, QTime(11, 0), Qt::UTC);
+    const TChannelRef channel{{frm.OpenList()->List(), {}}, 0};
+    frm.PlayArchive(channel, {start, start.addSecs(1800), 8 * 3600, u"新闻联播"_s, {}});
+    const QString date = day.toString(u"MM-dd"_s);
+    QCOMPARE(frm.windowTitle(), u"CCTV-1（回看 %1 11:00） - "_s.arg(date) + Base);
+    QCOMPARE(frm.ListStatusLbl->text(), u"正在回看：新闻联播（%1 11:00–11:30）"_s.arg(date));
+    const QString yyyyMMdd = day.toString(u"yyyyMMdd"_s);
+    const QString range = u"playseek="_s + yyyyMMdd + u"190000-"_s + yyyyMMdd + u"193000"_s;
+    QTRY_VERIFY_WITH_TIMEOUT(Asked(u"/cctv1/master.m3u8?"_s + range), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(ShowsTestPattern(*frm.WMP), 15000);
+
+    // The archive holds the server's 60 s; 56 s into it is its segment 28.
+    auto* slider = frm.WMP->findChild<QSlider*>(u"SeekSld"_s);
+    QTRY_VERIFY(slider->isVisible());
+    QTRY_COMPARE(slider->maximum(), 60);
+    QTest::mousePress(slider, Qt::LeftButton, {}, HandleAt(*slider, slider->value()));
+    QTest::mouseMove(slider, HandleAt(*slider, 56));
+    QTest::mouseRelease(slider, Qt::LeftButton, {}, HandleAt(*slider, 56));
+    // The player's read-ahead goes segment by segment; a seek opens the new place at once.
+    const auto seeked = [this] {
+        const QList<int> asked = ArchiveSegments(0);
+        const qsizetype at =
+            std::max(asked.indexOf(27), std::max(asked.indexOf(28), asked.indexOf(29)));
+        return at >= 0 && !asked.first(at).contains(26);
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(seeked(), 10000);
+    // The archive's end is the programme's: no reconnect, and the caption stays.
+    QTRY_COMPARE_WITH_TIMEOUT(frm.ListStatusLbl->text(), u"回看已播完：新闻联播"_s, 15000);
+    QCOMPARE(frm.WMP->StatusText(), u"节目已播完"_s);
+    QCOMPARE(frm.windowTitle(), u"CCTV-1（回看 %1 11:00） - "_s.arg(date) + Base);
+    QVERIFY(slider->isHidden());
+
+    const std::size_t archived = FServer->Requests().size();
+    auto* live = frm.WMP->findChild<QToolButton*>(u"LiveBtn"_s);
+    QVERIFY(live->isVisible());
+    QTest::mouseClick(live, Qt::LeftButton);
+    QCOMPARE(frm.windowTitle(), u"CCTV-1 - "_s + Base);
+    QTRY_VERIFY_WITH_TIMEOUT(Asked(u"/cctv1/master.m3u8"_s, archived), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(ShowsTestPattern(*frm.WMP), 15000);
+    QVERIFY(slider->isHidden());
+    QVERIFY(live->isHidden());
+    QVERIFY(frm.ListStatusLbl->isHidden());
+    frm.OpenList()->Remove();
+}
+
+QTEST_MAIN(TCatchupTest)
+#include "tst_catchup.moc"
