@@ -59,6 +59,11 @@ void TChannelBrowser::Played(const TChannelRef& channel) {
     emit choicesChanged();
 }
 
+TChannelRef TChannelBrowser::RefOf(const TChannelPlace& place) const {
+    const TChannelSource list{FCatalog.List(), {}};
+    return {place.origin == TChannelOrigin::BuiltIn ? FBuiltIn : list, place.position};
+}
+
 TChannelListFrm* TChannelBrowser::Frm() {
     if (!FFrm) {
         FFrm = new TChannelListFrm(FCatalog, *FLogos, FWindow);
@@ -68,10 +73,11 @@ TChannelListFrm* TChannelBrowser::Frm() {
         // report and not through the list view's own code.
         connect(
             FFrm, &TChannelListFrm::channelChosen, this,
-            [this](TChannelPlace place) {
-                const TChannelSource list{FCatalog.List(), {}};
-                emit playChosen(
-                    {place.origin == TChannelOrigin::BuiltIn ? FBuiltIn : list, place.position});
+            [this](TChannelPlace place) { emit playChosen(RefOf(place)); }, Qt::QueuedConnection);
+        connect(
+            FFrm, &TChannelListFrm::programmeChosen, this,
+            [this](TChannelPlace place, const TProgramme& programme) {
+                emit archiveChosen(RefOf(place), programme);
             },
             Qt::QueuedConnection);
         connect(FFrm, &TChannelListFrm::choicesChanged, this, &TChannelBrowser::choicesChanged);

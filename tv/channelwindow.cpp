@@ -87,6 +87,7 @@ TChannelListFrm::TChannelListFrm(TChannelCatalog& catalog, TLogoCache& logos, QW
     ScheduleLst = new QListWidget;
     ScheduleLst->setObjectName(u"ScheduleLst"_s);
     ScheduleLst->setAccessibleName(u"节目单"_s);
+    connect(ScheduleLst, &QListWidget::itemActivated, this, &TChannelListFrm::ScheduleLstChoose);
 
     auto* panes = new QSplitter(this);
     panes->addWidget(GroupLst);
@@ -285,6 +286,8 @@ void TChannelListFrm::DayCmbChange() {
         auto* item = new QListWidgetItem(ScheduleLst);
         const QString marks[] = {u"   "_s, u"↺ "_s, u"▶ "_s, u"   "_s};
         item->setText(marks[int(entry.mark)] + entry.text);
+        if (entry.mark == Replayable || entry.mark == OnAir)
+            item->setData(Qt::UserRole, entry.index);
         if (entry.mark == Past)
             item->setForeground(palette().color(QPalette::PlaceholderText));
         if (entry.mark == OnAir) {
@@ -296,6 +299,14 @@ void TChannelListFrm::DayCmbChange() {
     }
     if (onAir)
         ScheduleLst->scrollToItem(onAir, QAbstractItemView::PositionAtCenter);
+}
+
+void TChannelListFrm::ScheduleLstChoose(const QListWidgetItem* item) {
+    const QModelIndex current = ChannelLst->currentIndex();
+    if (!current.isValid() || !item->data(Qt::UserRole).isValid())
+        return;
+    const TChannelPlace channel = FRows->Ref(current.row());
+    emit programmeChosen(channel, FRows->Schedule(channel).value(item->data(Qt::UserRole).toInt()));
 }
 
 void TChannelListFrm::Tick() {

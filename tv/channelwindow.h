@@ -12,6 +12,7 @@ class QComboBox;
 class QLineEdit;
 class QListView;
 class QListWidget;
+class QListWidgetItem;
 class TLogoCache;
 
 // The channel window "频道列表", beside the player: the groups, the channels of the one
@@ -48,6 +49,8 @@ public:
 
 signals:
     void channelChosen(TChannelPlace channel);
+    // A programme marked ↺, or the one on air, to play from the channel's archive.
+    void programmeChosen(TChannelPlace channel, const TProgramme& programme);
     // A favourite or a hidden group changed what the menu shows.
     void choicesChanged();
 
@@ -63,6 +66,7 @@ private:
     void ChannelLstMenu(const QPoint& at);
     void GroupLstMenu(const QPoint& at);
     void DayCmbChange();
+    void ScheduleLstChoose(const QListWidgetItem* item);
     void ToggleFavourite(const QModelIndex& index);
     void ShowRows();
     void ShowSchedule();
