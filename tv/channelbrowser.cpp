@@ -59,14 +59,11 @@ void TChannelBrowser::Played(const TChannelRef& channel) {
     emit choicesChanged();
 }
 
-TChannelRef TChannelBrowser::RefOf(const TChannelPlace& place) const {
-    const TChannelSource list{FCatalog.List(), {}};
-    return {place.origin == TChannelOrigin::BuiltIn ? FBuiltIn : list, place.position};
-}
-
 TChannelListFrm* TChannelBrowser::Frm() {
     if (!FFrm) {
         FFrm = new TChannelListFrm(FCatalog, *FLogos, FWindow);
+        // Beside the player, which stays in sight.
+        FFrm->move(FWindow->frameGeometry().topRight() + QPoint(8, 0));
         FFrm->SetSchedules(FSchedules);
         FFrm->SetPlaying(FPlaying);
         // Queued, so that a refused address leaves through the application's error
@@ -76,13 +73,18 @@ TChannelListFrm* TChannelBrowser::Frm() {
             [this](TChannelPlace place) { emit playChosen(RefOf(place)); }, Qt::QueuedConnection);
         connect(
             FFrm, &TChannelListFrm::programmeChosen, this,
-            [this](TChannelPlace place, const TProgramme& programme) {
-                emit archiveChosen(RefOf(place), programme);
+            [this](TChannelPlace place, int programme) {
+                emit archiveChosen(RefOf(place), FFrm->Rows()->Schedule(place).value(programme));
             },
             Qt::QueuedConnection);
         connect(FFrm, &TChannelListFrm::choicesChanged, this, &TChannelBrowser::choicesChanged);
     }
     return FFrm;
+}
+
+TChannelRef TChannelBrowser::RefOf(const TChannelPlace& place) const {
+    const TChannelSource list{FCatalog.List(), {}};
+    return {place.origin == TChannelOrigin::BuiltIn ? FBuiltIn : list, place.position};
 }
 
 void TChannelBrowser::ShowFilter() {

@@ -48,15 +48,14 @@ public:
 signals:
     // Emitted from the event loop, as a menu item's choice is.
     void playChosen(const TChannelRef& channel);
-    // A programme of the window's schedule, to play from the channel's archive.
     void archiveChosen(const TChannelRef& channel, const TProgramme& programme);
     // What the menu shows of the list's groups, the favourites or the recent channels.
     void choicesChanged();
 
 private:
     TChannelListFrm* Frm();
-    std::optional<TChannelPlace> PlaceOf(const TChannelRef& channel) const;
     TChannelRef RefOf(const TChannelPlace& place) const;
+    std::optional<TChannelPlace> PlaceOf(const TChannelRef& channel) const;
 
     QWidget* FWindow;
     TChannelSource FBuiltIn;

@@ -12,7 +12,6 @@ class QComboBox;
 class QLineEdit;
 class QListView;
 class QListWidget;
-class QListWidgetItem;
 class TLogoCache;
 
 // The channel window "频道列表", beside the player: the groups, the channels of the one
@@ -49,8 +48,8 @@ public:
 
 signals:
     void channelChosen(TChannelPlace channel);
-    // A programme marked ↺, or the one on air, to play from the channel's archive.
-    void programmeChosen(TChannelPlace channel, const TProgramme& programme);
+    // A programme of the schedule that the channel's archive holds, by its place there.
+    void programmeChosen(TChannelPlace channel, int programme);
     // A favourite or a hidden group changed what the menu shows.
     void choicesChanged();
 
@@ -66,7 +65,7 @@ private:
     void ChannelLstMenu(const QPoint& at);
     void GroupLstMenu(const QPoint& at);
     void DayCmbChange();
-    void ScheduleLstChoose(const QListWidgetItem* item);
+    void ScheduleLstChoose(const QModelIndex& index);
     void ToggleFavourite(const QModelIndex& index);
     void ShowRows();
     void ShowSchedule();
