@@ -62,21 +62,29 @@ void TChannelBrowser::Played(const TChannelRef& channel) {
 TChannelListFrm* TChannelBrowser::Frm() {
     if (!FFrm) {
         FFrm = new TChannelListFrm(FCatalog, *FLogos, FWindow);
+        // Beside the player, which stays in sight.
+        FFrm->move(FWindow->frameGeometry().topRight() + QPoint(8, 0));
         FFrm->SetSchedules(FSchedules);
         FFrm->SetPlaying(FPlaying);
         // Queued, so that a refused address leaves through the application's error
         // report and not through the list view's own code.
         connect(
             FFrm, &TChannelListFrm::channelChosen, this,
-            [this](TChannelPlace place) {
-                const TChannelSource list{FCatalog.List(), {}};
-                emit playChosen(
-                    {place.origin == TChannelOrigin::BuiltIn ? FBuiltIn : list, place.position});
+            [this](TChannelPlace place) { emit playChosen(RefOf(place)); }, Qt::QueuedConnection);
+        connect(
+            FFrm, &TChannelListFrm::programmeChosen, this,
+            [this](TChannelPlace place, int programme) {
+                emit archiveChosen(RefOf(place), FFrm->Rows()->Schedule(place).value(programme));
             },
             Qt::QueuedConnection);
         connect(FFrm, &TChannelListFrm::choicesChanged, this, &TChannelBrowser::choicesChanged);
     }
     return FFrm;
+}
+
+TChannelRef TChannelBrowser::RefOf(const TChannelPlace& place) const {
+    const TChannelSource list{FCatalog.List(), {}};
+    return {place.origin == TChannelOrigin::BuiltIn ? FBuiltIn : list, place.position};
 }
 
 void TChannelBrowser::ShowFilter() {

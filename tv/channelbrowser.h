@@ -48,11 +48,13 @@ public:
 signals:
     // Emitted from the event loop, as a menu item's choice is.
     void playChosen(const TChannelRef& channel);
+    void archiveChosen(const TChannelRef& channel, const TProgramme& programme);
     // What the menu shows of the list's groups, the favourites or the recent channels.
     void choicesChanged();
 
 private:
     TChannelListFrm* Frm();
+    TChannelRef RefOf(const TChannelPlace& place) const;
     std::optional<TChannelPlace> PlaceOf(const TChannelRef& channel) const;
 
     QWidget* FWindow;

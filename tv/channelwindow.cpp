@@ -87,6 +87,7 @@ TChannelListFrm::TChannelListFrm(TChannelCatalog& catalog, TLogoCache& logos, QW
     ScheduleLst = new QListWidget;
     ScheduleLst->setObjectName(u"ScheduleLst"_s);
     ScheduleLst->setAccessibleName(u"节目单"_s);
+    connect(ScheduleLst, &QListWidget::activated, this, &TChannelListFrm::ScheduleLstChoose);
 
     auto* panes = new QSplitter(this);
     panes->addWidget(GroupLst);
@@ -278,13 +279,16 @@ void TChannelListFrm::DayCmbChange() {
     }
     const TChannelPlace channel = FRows->Ref(current.row());
     QListWidgetItem* onAir = nullptr;
-    for (const TScheduleEntry& entry :
-         ScheduleOfDay(FRows->Schedule(channel), DayCmb->currentData().toDate(), FRows->Now(),
-                       FCatalog.Channel(channel)->catchup)) {
+    const TCatchupRule& catchup = FCatalog.Channel(channel)->catchup;
+    for (const TScheduleEntry& entry : ScheduleOfDay(
+             FRows->Schedule(channel), DayCmb->currentData().toDate(), FRows->Now(), catchup)) {
         using enum TScheduleEntry::TMark;
         auto* item = new QListWidgetItem(ScheduleLst);
         const QString marks[] = {u"   "_s, u"↺ "_s, u"▶ "_s, u"   "_s};
         item->setText(marks[int(entry.mark)] + entry.text);
+        // What the archive holds can be played again; the rest is only read.
+        if (entry.mark == Replayable || (entry.mark == OnAir && !catchup.type.isEmpty()))
+            item->setData(Qt::UserRole, entry.index);
         if (entry.mark == Past)
             item->setForeground(palette().color(QPalette::PlaceholderText));
         if (entry.mark == OnAir) {
@@ -296,6 +300,12 @@ void TChannelListFrm::DayCmbChange() {
     }
     if (onAir)
         ScheduleLst->scrollToItem(onAir, QAbstractItemView::PositionAtCenter);
+}
+
+void TChannelListFrm::ScheduleLstChoose(const QModelIndex& index) {
+    const QModelIndex channel = ChannelLst->currentIndex();
+    if (channel.isValid() && index.data(Qt::UserRole).isValid())
+        emit programmeChosen(FRows->Ref(channel.row()), index.data(Qt::UserRole).toInt());
 }
 
 void TChannelListFrm::Tick() {

@@ -48,6 +48,8 @@ public:
 
 signals:
     void channelChosen(TChannelPlace channel);
+    // A programme of the schedule that the channel's archive holds, by its place there.
+    void programmeChosen(TChannelPlace channel, int programme);
     // A favourite or a hidden group changed what the menu shows.
     void choicesChanged();
 
@@ -63,6 +65,7 @@ private:
     void ChannelLstMenu(const QPoint& at);
     void GroupLstMenu(const QPoint& at);
     void DayCmbChange();
+    void ScheduleLstChoose(const QModelIndex& index);
     void ToggleFavourite(const QModelIndex& index);
     void ShowRows();
     void ShowSchedule();

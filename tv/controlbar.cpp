@@ -103,8 +103,10 @@ TControlBar::TControlBar(QWidget* player) : QWidget(player) {
     FSeekSld->setObjectName(u"SeekSld"_s);
     FSeekSld->setAccessibleName(u"播放位置"_s);
     FSeekSld->setMinimumWidth(60);
-    // Dragging seeks once, where the slider is let go.
+    // Dragging seeks once, where the slider is let go; its keys step as the player's do.
     FSeekSld->setTracking(false);
+    FSeekSld->setSingleStep(10);
+    FSeekSld->setPageStep(60);
     FSeekSld->hide();
     layout->addWidget(FSeekSld, 2);
     connect(FSeekSld, &QSlider::valueChanged, this, &TControlBar::seekRequested);

@@ -47,6 +47,9 @@ TGuideReader::TGuideReader(const TPlaylist& list, const QDateTime& now, TReplay 
       FInput([this](QByteArrayView plain) { FParser.Parse(plain); }), FReplay(std::move(replay)) {}
 
 void TGuideReader::Spool(QByteArrayView bytes) {
+    // An empty piece has no bytes to write, nor a place to write them from.
+    if (bytes.isEmpty())
+        return;
     if (!FSpool)
         FSpool.reset(std::tmpfile());
     if (!FSpool)

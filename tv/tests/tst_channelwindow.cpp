@@ -255,6 +255,12 @@ void TChannelWindowTest::scheduleMarksOnAirAndReplayable() {
                          FFrm->ScheduleLst->item(row)->text().section(u' ', -1);
     }
     QCOMPARE(marks, (QStringList{u"  上周"_s, u"↺ 早间"_s, u"▶ 新闻"_s, u"  晚间"_s}));
+    // Today's programmes: the one in the archive is chosen to play, the one to come is not.
+    QSignalSpy chosen(FFrm.get(), &TChannelListFrm::programmeChosen);
+    emit FFrm->ScheduleLst->activated(FFrm->ScheduleLst->model()->index(0, 0));
+    emit FFrm->ScheduleLst->activated(FFrm->ScheduleLst->model()->index(2, 0));
+    QCOMPARE(chosen.size(), 1);
+    QCOMPARE(chosen[0][1].toInt(), 1);
     FFrm->ShowGroup({TGroupRef::TKind::List, 0});
     QCOMPARE(FFrm->ScheduleLst->item(0)->text().first(2), u"  "_s);
 }

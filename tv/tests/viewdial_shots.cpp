@@ -22,6 +22,7 @@
 #include <QPainter>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QTimeZone>
 #include <QTimer>
 
 #include <cstdio>
@@ -49,21 +50,30 @@ QByteArray Logo(int channel, const QString& word) {
     return bytes.data();
 }
 
-// Yesterday and today in programmes of 30 to 90 minutes, the same for every channel.
-QList<TProgramme> Day(int position) {
+// The guide of the list's channels ch0 to ch35: yesterday and today in programmes of 30
+// to 90 minutes, in the zone of Beijing.
+QByteArray Guide(int channels) {
     const QStringList titles{u"朝闻天下"_s,       u"新闻30分"_s,         u"今日说法"_s,
                              u"电视剧：山海情"_s, u"天气预报"_s,         u"新闻联播"_s,
                              u"焦点访谈"_s,       u"纪录片：航拍中国"_s, u"体育新闻"_s,
                              u"综艺：星光大道"_s};
-    QList<TProgramme> day;
-    QDateTime start(QDate::currentDate().addDays(-1), QTime(6, 0));
-    for (int i = 0; start.date() <= QDate::currentDate(); ++i) {
-        const QDateTime stop = start.addSecs((30 + (i + position) % 3 * 30) * 60);
-        day.append(
-            {start.toUTC(), stop.toUTC(), 8 * 3600, titles[(i + position) % titles.size()], {}});
-        start = stop;
+    const QTimeZone beijing(8 * 3600);
+    QString xml = u"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<tv>\n"_s;
+    for (int channel = 0; channel < channels; ++channel) {
+        xml += u"<channel id=\"ch%1\"><display-name>ch%1</display-name></channel>\n"_s.arg(channel);
+        QDateTime start(QDate::currentDate().addDays(-1), QTime(6, 0), beijing);
+        for (int i = 0; start.date() <= QDate::currentDate(); ++i) {
+            const QDateTime stop = start.addSecs((30 + (i + channel) % 3 * 30) * 60);
+            xml += u"<programme start=\"%1\" stop=\"%2\" channel=\"ch%3\"><title>%4</title>"
+                   "</programme>\n"_s
+                       .arg(start.toString(u"yyyyMMddHHmmss +0800"_s),
+                            stop.toString(u"yyyyMMddHHmmss +0800"_s))
+                       .arg(channel)
+                       .arg(titles[(i + channel) % titles.size()]);
+            start = stop;
+        }
     }
-    return day;
+    return (xml + u"</tv>\n"_s).toUtf8();
 }
 
 } // namespace
@@ -83,20 +93,26 @@ int main(int argc, char** argv) {
     QTemporaryDir dir;
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.path());
     qputenv("XDG_CACHE_HOME", dir.filePath(u"cache"_s).toUtf8());
-    THttpTestServer logos;
-    QByteArray list = "#EXTM3U\n";
+    const bool channelWindow = argc > 1 && qstrcmp(argv[1], "channels") == 0;
+    THttpTestServer web;
+    web.Serve(u"/guide.xml"_s, Guide(36));
+    QByteArray list = "#EXTM3U" +
+                      (channelWindow ? " x-tvg-url=\"" + web.Url(u"/guide.xml"_s).toUtf8() + "\""
+                                     : QByteArray()) +
+                      "\n";
     const char* groups[] = {"央视频道", "卫视频道", "地方频道", "体育", "电影", "港澳台"};
     const char* channels[] = {"综合", "新闻", "卫视", "高清", "少儿", "音乐"};
     int made = 0;
     for (const char* group : groups) {
         for (const char* channel : channels) {
             const QString logo = u"/logo/%1.png"_s.arg(made);
-            logos.Serve(logo, Logo(made++, QString::fromUtf8(channel)));
+            web.Serve(logo, Logo(made, QString::fromUtf8(channel)));
             // The first group keeps a week of its programmes to be watched again.
-            list += QByteArray("#EXTINF:-1 tvg-logo=\"") + logos.Url(logo).toUtf8() + "\"" +
-                    (made <= 6 ? " catchup=\"append\"" : "") + " group-title=\"" + group + "\"," +
-                    group + channel + "\nhttp://tv.example.com/" + QByteArray::number(list.size()) +
-                    ".m3u8\n";
+            list += "#EXTINF:-1 tvg-id=\"ch" + QByteArray::number(made) + "\" tvg-logo=\"" +
+                    web.Url(logo).toUtf8() + "\"" + (made < 6 ? " catchup=\"append\"" : "") +
+                    " group-title=\"" + group + "\"," + group + channel +
+                    "\nhttp://tv.example.com/" + QByteArray::number(list.size()) + ".m3u8\n";
+            ++made;
         }
     }
     QFile file(dir.filePath(u"tv.m3u"_s));
@@ -123,16 +139,18 @@ int main(int argc, char** argv) {
             mainFrm.Menu()->Groups()[1]->popup(mainFrm.mapToGlobal(QPoint(330, 170)));
         });
         QTimer::singleShot(1000, ready);
-    } else if (argc > 1 && qstrcmp(argv[1], "channels") == 0) {
+    } else if (channelWindow) {
+        // The channel marked as playing goes nowhere but to a closed loopback port.
+        const QString closed = u"rtsp://127.0.0.1:%1/"_s.arg(ClosedLoopbackPort());
+        TMediaPlayer::SetAddressRedirect([closed](const QString&) { return closed; });
         mainFrm.OpenPlaylist(file.fileName());
-        mainFrm.Browser()->SetSchedules(Day);
         mainFrm.PlayChannel(1);
         mainFrm.Search();
         TChannelListFrm* window = mainFrm.Browser()->Window();
         window->setGeometry(660, 115, 900, 540);
         window->ShowGroup({TGroupRef::TKind::List, 0});
         window->ChannelLst->setCurrentIndex(window->ChannelLst->model()->index(1, 0));
-        QTimer::singleShot(1500, ready);
+        QTimer::singleShot(3000, ready);
     } else {
         QTimer::singleShot(1000, ready);
     }
