@@ -5,7 +5,9 @@
 // opening the address to "first video frame after restart shown", both stamped by
 // --msg-time. Medians of the repetitions are printed at the end with their ratio, and
 // the longest stall of the window's event loop on the drawing path this run uses
-// (VIEWDIAL_RENDER=opengl under xvfb-run for the OpenGL path).
+// (VIEWDIAL_RENDER=opengl under xvfb-run for the OpenGL path). Last, what recording
+// costs: the player's CPU over 10 s of the stream while it records, against 10 s
+// without, in turns on the same stream, and the recorded file read back by ffprobe.
 
 #include "tv/catchup.h"
 #include "tv/mediaplayer.h"
@@ -17,9 +19,12 @@
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <benchmark/benchmark.h>
+
+#include <sys/resource.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -287,6 +292,65 @@ void BM_StallViewdial(benchmark::State& state) {
     }
 }
 
+// CPU seconds this process (the player, libmpv's threads with it) has used so far.
+double CpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+struct TRecordingFigures {
+    std::vector<double> plainCpu, recordingCpu, ratio, packets, pictures, shown;
+};
+TRecordingFigures g_recording;
+
+// 10 s of the playing stream, recorded into file when it is not empty: the CPU it took,
+// and the pictures the player showed meanwhile.
+double PlayTenSeconds(TMediaPlayer& player, const QString& file, int& shown) {
+    shown = 0;
+    const auto counting =
+        QObject::connect(&player, &TMediaPlayer::frameRendered, [&shown] { ++shown; });
+    const double before = CpuSeconds();
+    if (!file.isEmpty())
+        player.StartRecording(file);
+    Wait(10000);
+    if (!file.isEmpty())
+        player.StopRecording();
+    const double cpu = CpuSeconds() - before;
+    QObject::disconnect(counting);
+    Wait(500); // the file closed
+    return cpu;
+}
+
+void BM_RecordingCpu(benchmark::State& state) {
+    QTemporaryDir folder;
+    TMediaPlayer player;
+    player.resize(441, 329);
+    player.show();
+    player.setURL(g_server->Url(u"aac"_s));
+    Wait(3000);
+    int round = 0;
+    for (auto _ : state) {
+        const QString file = folder.filePath(u"round%1.ts"_s.arg(++round));
+        int shown[2] = {};
+        // In turns, so that whatever else the machine does weighs on both alike.
+        const bool recordFirst = round % 2 == 0;
+        const double first = PlayTenSeconds(player, recordFirst ? file : QString(), shown[0]);
+        const double second = PlayTenSeconds(player, recordFirst ? QString() : file, shown[1]);
+        const double recording = recordFirst ? first : second;
+        const double plain = recordFirst ? second : first;
+        const TMediaProbe probe = ProbeMedia(file);
+        g_recording.plainCpu.push_back(plain);
+        g_recording.recordingCpu.push_back(recording);
+        g_recording.ratio.push_back(recording / plain);
+        g_recording.packets.push_back(probe.packets);
+        g_recording.pictures.push_back(probe.pictures);
+        g_recording.shown.push_back(shown[recordFirst ? 0 : 1]);
+        state.SetIterationTime(recording);
+    }
+}
+
 BENCHMARK(BM_ZapViewdial)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(7);
 BENCHMARK(BM_ZapMpvDefault)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(7);
 BENCHMARK(BM_HlsZapViewdial)
@@ -304,6 +368,7 @@ BENCHMARK(BM_HlsZapMpvDefault)
 BENCHMARK(BM_CatchupZapViewdial)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(7);
 BENCHMARK(BM_CatchupZapMpvDefault)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(7);
 BENCHMARK(BM_StallViewdial)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_RecordingCpu)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 
 } // namespace
 
@@ -352,5 +417,12 @@ int main(int argc, char** argv) {
                 g_stallPath, g_stallMs.size(), Median(g_stallMs),
                 g_stallMs.empty() ? 0.0 : *std::max_element(g_stallMs.begin(), g_stallMs.end()),
                 Median(g_closeMs));
+    const TRecordingFigures& r = g_recording;
+    std::printf(
+        "recording, median over %zu rounds of 10 s: CPU %.2f s recording vs %.2f s not, "
+        "ratio %.2f (target <= 1.1); the file %.0f video packets (target >= 245), "
+        "%.0f pictures decoded from it (target >= 220); %.0f pictures shown while it recorded\n",
+        r.ratio.size(), Median(r.recordingCpu), Median(r.plainCpu), Median(r.ratio),
+        Median(r.packets), Median(r.pictures), Median(r.shown));
     return 0;
 }

@@ -22,7 +22,7 @@ TCatchupPlay::TCatchupPlay(TMainFrm& frm) : QObject(&frm), FFrm(frm) {
 QList<TStreamAddress> TCatchupPlay::Live(const TPlaylistChannel& channel) {
     FProgramme.reset();
     if (std::exchange(FSaid, false))
-        FFrm.ShowListStatus({});
+        FFrm.ShowListStatus(FGuideLine);
     return channel.addresses;
 }
 
@@ -45,6 +45,12 @@ QString TCatchupPlay::Caption(const QString& name) const {
     if (!FProgramme)
         return name;
     return u"%1（回看 %2）"_s.arg(name, Shown(FProgramme->start, u"MM-dd HH:mm"_s));
+}
+
+void TCatchupPlay::GuideSaid(const QString& text) {
+    FGuideLine = text;
+    if (!FProgramme)
+        FFrm.ShowListStatus(text);
 }
 
 void TCatchupPlay::StatusChanged() {

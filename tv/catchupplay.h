@@ -26,6 +26,9 @@ public:
     // What the caption says of the channel: its name, and the programme played again.
     QString Caption(const QString& name) const;
     bool Playing() const { return FProgramme.has_value(); }
+    // What the guide says of the channel playing as it airs: the status line says it
+    // unless a programme is played again, and again once the channel plays live.
+    void GuideSaid(const QString& text);
 
 private:
     void StatusChanged();
@@ -33,4 +36,5 @@ private:
     TMainFrm& FFrm;
     std::optional<TProgramme> FProgramme;
     bool FSaid = false; // the status line speaks of the programme played again
+    QString FGuideLine;
 };

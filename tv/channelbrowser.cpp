@@ -70,10 +70,11 @@ TChannelListFrm* TChannelBrowser::Frm() {
         // report and not through the list view's own code.
         connect(
             FFrm, &TChannelListFrm::channelChosen, this,
-            [this](TChannelPlace place) {
-                const TChannelSource list{FCatalog.List(), {}};
-                emit playChosen(
-                    {place.origin == TChannelOrigin::BuiltIn ? FBuiltIn : list, place.position});
+            [this](TChannelPlace place) { emit playChosen(RefOf(place)); }, Qt::QueuedConnection);
+        connect(
+            FFrm, &TChannelListFrm::programmeChosen, this,
+            [this](TChannelPlace place, int programme) {
+                emit archiveChosen(RefOf(place), FFrm->Rows()->Schedule(place).value(programme));
             },
             Qt::QueuedConnection);
         connect(FFrm, &TChannelListFrm::choicesChanged, this, &TChannelBrowser::choicesChanged);

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPainter>
 #include <QSlider>
 #include <QToolButton>
 
@@ -12,6 +13,29 @@ namespace {
 
 // Full screen, the controls show over the picture this long after the pointer moved.
 constexpr int PointerShownMs = 3000;
+// A line about a file written stays this long in place of the status.
+constexpr int NoticeShownMs = 8000;
+
+const QColor RecordRed(220, 30, 30);
+
+// The style has no icons for recording and snapshots: a red dot, and a camera.
+QIcon DrawnIcon(bool camera) {
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(camera ? QColor(60, 60, 60) : RecordRed);
+    if (camera) {
+        painter.drawRoundedRect(QRectF(1, 4, 14, 10), 2, 2);
+        painter.drawRect(QRectF(5, 2, 6, 3));
+        painter.setBrush(Qt::white);
+        painter.drawEllipse(QPointF(8, 9), 3, 3);
+    } else {
+        painter.drawEllipse(QPointF(8, 8), 6, 6);
+    }
+    return QIcon(pixmap);
+}
 
 // "12:34", or "1:02:03" from an hour on.
 QString Clock(double seconds) {
@@ -61,12 +85,28 @@ TControlBar::TControlBar(QWidget* player) : QWidget(player) {
     volume->setAccessibleName(u"音量"_s);
     layout->addWidget(volume);
     connect(volume, &QSlider::valueChanged, this, &TControlBar::volumeMoved);
+    FRecordBtn = AddButton(u"RecordBtn"_s, QStyle::SP_CustomBase, u"录制"_s);
+    FRecordBtn->setIcon(DrawnIcon(false));
+    connect(FRecordBtn, &QToolButton::clicked, this, &TControlBar::recordClicked);
+    QToolButton* snapshot = AddButton(u"SnapshotBtn"_s, QStyle::SP_CustomBase, u"截图"_s);
+    snapshot->setIcon(DrawnIcon(true));
+    connect(snapshot, &QToolButton::clicked, this, &TControlBar::snapshotClicked);
+    FRecordLbl = new QLabel(this);
+    FRecordLbl->setObjectName(u"RecordLbl"_s);
+    FRecordLbl->setAccessibleName(u"录制时间"_s);
+    QPalette red = FRecordLbl->palette();
+    red.setColor(QPalette::WindowText, RecordRed);
+    FRecordLbl->setPalette(red);
+    FRecordLbl->hide();
+    layout->addWidget(FRecordLbl);
     FSeekSld = new QSlider(Qt::Horizontal, this);
     FSeekSld->setObjectName(u"SeekSld"_s);
     FSeekSld->setAccessibleName(u"播放位置"_s);
     FSeekSld->setMinimumWidth(60);
-    // Dragging seeks once, where the slider is let go.
+    // Dragging seeks once, where the slider is let go; its keys step as the player's do.
     FSeekSld->setTracking(false);
+    FSeekSld->setSingleStep(10);
+    FSeekSld->setPageStep(60);
     FSeekSld->hide();
     layout->addWidget(FSeekSld, 2);
     connect(FSeekSld, &QSlider::valueChanged, this, &TControlBar::seekRequested);
@@ -89,6 +129,9 @@ TControlBar::TControlBar(QWidget* player) : QWidget(player) {
     FPointerShown.setSingleShot(true);
     FPointerShown.setInterval(PointerShownMs);
     connect(&FPointerShown, &QTimer::timeout, this, &TControlBar::Refresh);
+    FNoticeShown.setSingleShot(true);
+    FNoticeShown.setInterval(NoticeShownMs);
+    connect(&FNoticeShown, &QTimer::timeout, this, [this] { ShowStatus(FStatus, FPlaying); });
 }
 
 QToolButton* TControlBar::AddButton(const QString& name, QStyle::StandardPixmap icon,
@@ -108,9 +151,28 @@ void TControlBar::ShowPaused(bool paused) {
 }
 
 void TControlBar::ShowStatus(const QString& text, bool playing) {
-    FStatusLbl->setText(text);
+    FStatus = text;
     FPlaying = playing;
+    if (!FNoticeShown.isActive()) {
+        FStatusLbl->setText(text);
+        FStatusLbl->setToolTip({});
+    }
     Refresh();
+}
+
+void TControlBar::ShowNotice(const QString& text) {
+    FStatusLbl->setText(text);
+    FStatusLbl->setToolTip(text);
+    FNoticeShown.start();
+    Refresh();
+}
+
+void TControlBar::ShowRecording(bool recording, double seconds) {
+    const QString action = recording ? u"停止录制"_s : u"录制"_s;
+    FRecordBtn->setToolTip(action);
+    FRecordBtn->setAccessibleName(action);
+    FRecordLbl->setText(u"● "_s + Clock(seconds));
+    FRecordLbl->setVisible(recording);
 }
 
 void TControlBar::ShowPosition(double position, double duration) {
@@ -150,7 +212,7 @@ void TControlBar::PointerMoved() {
 void TControlBar::Refresh() {
     const QWidget* focus = QApplication::focusWidget();
     const bool shown = !FFullScreen || FPointerShown.isActive() || underMouse() ||
-                       (focus && isAncestorOf(focus)) || !FPlaying;
+                       (focus && isAncestorOf(focus)) || !FPlaying || FNoticeShown.isActive();
     setVisible(shown);
     // The windows are made anew as the player changes windows, the picture's last.
     if (shown)

@@ -25,6 +25,10 @@ public:
     void SetFullScreen(bool fullScreen);
     // The pointer moved over the picture.
     void PointerMoved();
+    // The red mark and the time recorded, while a recording runs.
+    void ShowRecording(bool recording, double seconds);
+    // A line about a file written, or why it was not, in place of the status for a while.
+    void ShowNotice(const QString& text);
     // The place in a programme played again and its slider, in seconds; a duration of 0
     // hides them.
     void ShowPosition(double position, double duration);
@@ -37,6 +41,8 @@ signals:
     void muteToggled(bool muted);
     void volumeMoved(int volume);
     void fullScreenClicked();
+    void recordClicked();
+    void snapshotClicked();
     // The slider was let go, or clicked, at this many seconds into the programme.
     void seekRequested(double seconds);
     void liveClicked();
@@ -47,10 +53,14 @@ private:
 
     QToolButton* FPlayBtn = nullptr;
     QToolButton* FFullBtn = nullptr;
+    QToolButton* FRecordBtn = nullptr;
+    QLabel* FRecordLbl = nullptr;
     QToolButton* FLiveBtn = nullptr;
     QLabel* FPositionLbl = nullptr;
     QSlider* FSeekSld = nullptr;
     QLabel* FStatusLbl = nullptr;
+    QString FStatus;
+    QTimer FNoticeShown;
     // Full screen: the pointer moved a moment ago, and the status says the channel plays.
     QTimer FPointerShown;
     bool FFullScreen = false;

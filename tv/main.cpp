@@ -97,6 +97,7 @@ TMainFrm::TMainFrm(QWidget* parent) : QWidget(parent) {
 void TMainFrm::CreateChannelMenu() {
     StartPopupMenu = new QMenu(this);
     StartPopupMenu->setObjectName(u"StartPopupMenu"_s);
+    FCatchup = new TCatchupPlay(*this);
     FBrowser = new TChannelBrowser(this, FBuiltIn);
     FMenu = new TChannelMenu(StartPopupMenu, FBuiltIn, FBrowser->Catalog());
     FOpenList = new TOpenChannelList(this);
@@ -106,7 +107,7 @@ void TMainFrm::CreateChannelMenu() {
     connect(FBrowser, &TChannelBrowser::archiveChosen, this, &TMainFrm::PlayArchive);
     connect(FOpenList, &TOpenChannelList::statusChanged, this, &TMainFrm::ShowListStatus);
     FGuide = new TListGuide(FOpenList);
-    connect(FGuide, &TListGuide::statusChanged, this, &TMainFrm::ShowListStatus);
+    connect(FGuide, &TListGuide::statusChanged, FCatchup, &TCatchupPlay::GuideSaid);
     connect(FGuide, &TListGuide::guideChanged, FBrowser, &TChannelBrowser::SetGuide);
     connect(FMenu, &TChannelMenu::guideChosen, this, [this] {
         if (FOpenList->List())
@@ -122,11 +123,12 @@ void TMainFrm::CreateChannelMenu() {
         connect(new QShortcut(key, this), &QShortcut::activated, this,
                 [this, delta] { StepChannel(delta); });
     connect(WMP, &TMediaPlayer::stepRequested, this, &TMainFrm::StepChannel);
-    FCatchup = new TCatchupPlay(*this);
     connect(WMP->ArchiveControls(), &TArchiveControls::liveRequested, this, [this] {
         if (FCatchup->Playing())
             Play(FPlaying);
     });
+    connect(WMP->ArchiveControls(), &TArchiveControls::fromStartRequested, this,
+            &TMainFrm::PlayFromStart);
     connect(new QShortcut(TChannelMenu::WindowKey, this), &QShortcut::activated, this,
             &TMainFrm::Search);
     setAcceptDrops(true);
@@ -163,12 +165,20 @@ const TPlaylistChannel* TMainFrm::Play(const TChannelRef& ref, const TProgramme*
         Memo1->hide();
         WMP->show();
     }
-    WMP->PlayChannel(addresses);
+    WMP->PlayChannel(addresses, channel->name);
     setWindowTitle(FCatchup->Caption(channel->name) + u" - "_s + BaseCaption);
     FPlaying = ref;
     FBrowser->Played(ref);
     FGuide->Playing(ref.source.list, ref.position);
     return channel;
+}
+
+void TMainFrm::PlayFromStart() {
+    const std::shared_ptr<const TGuide>& guide = FGuide->Guide();
+    if (guide && FPlaying.source.list == FOpenList->List())
+        if (const TProgramme* onAir =
+                guide->OnAir(FPlaying.position, QDateTime::currentDateTimeUtc()))
+            PlayArchive(FPlaying, TProgramme(*onAir));
 }
 
 void TMainFrm::StepChannel(int delta) {

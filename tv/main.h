@@ -58,6 +58,8 @@ public:
     void PlayArchive(const TChannelRef& channel, const TProgramme& programme) {
         Play(channel, &programme);
     }
+    // "从头播放" (Home): the programme on air on the channel playing, from its start.
+    void PlayFromStart();
     // The one line of the status over the picture; empty hides it.
     void ShowListStatus(const QString& text);
 

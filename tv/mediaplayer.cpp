@@ -35,6 +35,10 @@ TMediaPlayer::TMediaPlayer(QWidget* parent)
     connect(FBar, &TControlBar::muteToggled, this, &TMediaPlayer::SetMuted);
     connect(FBar, &TControlBar::volumeMoved, this, &TMediaPlayer::SetVolume);
     connect(FBar, &TControlBar::fullScreenClicked, this, &TMediaPlayer::ToggleFullScreen);
+    FRecorder = new TRecorder(*FEngine, *FBar, this);
+    connect(FRecorder, &TRecorder::recordingStarted, this, &TMediaPlayer::recordingStarted);
+    connect(FRecorder, &TRecorder::recordingEnded, this, &TMediaPlayer::recordingEnded);
+    connect(FRecorder, &TRecorder::snapshotTaken, this, &TMediaPlayer::snapshotTaken);
     FArchive = new TArchiveControls(*FEngine, *FBar, this);
     TMpvEngine* engine = FEngine.get();
     connect(engine, &TMpvEngine::logLine, this,
@@ -89,9 +93,11 @@ void TMediaPlayer::setURL(const QString& url) {
     PlayChannel({{url, {}}});
 }
 
-void TMediaPlayer::PlayChannel(const QList<TStreamAddress>& addresses) {
+void TMediaPlayer::PlayChannel(const QList<TStreamAddress>& addresses, const QString& name) {
     TAddressRotation rotation = FRotation;
     Play(rotation.Start(addresses));
+    FRecorder->Stop();
+    FRecorder->SetChannelName(name);
     FRotation = std::move(rotation);
     ShowStatus();
 }
@@ -136,6 +142,7 @@ void TMediaPlayer::Apply(const TStreamAction& action) {
                 return Play(*next);
         FRetry.stop();
         FEngine->Stop();
+        FRecorder->Stop();
         break;
     }
 }
@@ -154,7 +161,7 @@ void TMediaPlayer::ShowStatus() {
 void TMediaPlayer::TogglePause() {
     const TStreamStatus status = FSession.Status();
     if (!FSession.Watching() && status != TStreamStatus::Paused && !FUrl.isEmpty())
-        return PlayChannel(FRotation.Addresses());
+        return PlayChannel(FRotation.Addresses(), FRecorder->ChannelName());
     SetPaused(!FPaused);
     ShowStatus();
 }
@@ -172,6 +179,7 @@ void TMediaPlayer::Stop() {
     FRetry.stop();
     FSession.Stop();
     FEngine->Stop();
+    FRecorder->Stop();
     ShowStatus();
 }
 

@@ -3,6 +3,7 @@
 #include "tv/addressrotation.h"
 #include "tv/mpvengine.h"
 #include "tv/picturerenderer.h"
+#include "tv/recorder.h"
 #include "tv/streamsession.h"
 
 #include <QElapsedTimer>
@@ -35,8 +36,9 @@ public:
     void setURL(const QString& url);
     // Plays a channel of one or more addresses, from the one that last played it in this
     // run; when one fails for good, after its reconnects, the next is tried, and the
-    // channel fails when all have. Throws as setURL for the first address it tries.
-    void PlayChannel(const QList<TStreamAddress>& addresses);
+    // channel fails when all have. Throws as setURL for the first address it tries. The
+    // name is the channel's, for the names of the files Ctrl+R and Ctrl+P make.
+    void PlayChannel(const QList<TStreamAddress>& addresses, const QString& name = {});
 
     // The picture as shown in the picture rectangle (see TPictureRenderer::Frame).
     QImage Frame() const { return FRenderer ? FRenderer->Frame() : QImage(); }
@@ -59,6 +61,13 @@ public:
         FEngine->Command({"show-text", text.toUtf8(), "2000"});
     }
 
+    // Recording the channel to a file, and a snapshot of its picture (see TRecorder);
+    // each reports its end through its signal below.
+    void StartRecording(const QString& path) { FRecorder->Start(path); }
+    void StopRecording() { FRecorder->Stop(); }
+    void Snapshot(const QString& path) { FRecorder->Snapshot(path); }
+    bool IsRecording() const { return FRecorder->Recording(); }
+
     // Lets the tests send every address to a loopback server of their own, so that no
     // test ever reaches a real host; URL still answers the address that was given.
     using TAddressRedirect = std::function<QString(const QString&)>;
@@ -70,6 +79,9 @@ signals:
     void statusChanged(const QString& text);
     // PgUp or PgDn while the player is a window of its own: -1 or 1.
     void stepRequested(int delta);
+    void recordingStarted(const QString& path);
+    void recordingEnded(const QString& path, const QString& error);
+    void snapshotTaken(const QString& path, const QString& error);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -92,6 +104,7 @@ private:
     // After the engine, so that the render context goes before the engine it belongs to.
     TRendererPtr FRenderer;
     TControlBar* FBar = nullptr;
+    TRecorder* FRecorder = nullptr;
     TArchiveControls* FArchive = nullptr;
 
     QString FUrl;

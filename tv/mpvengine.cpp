@@ -25,6 +25,14 @@ enum TWatched : std::uint64_t {
     WatchSeekable
 };
 
+// The top bits of a request's reply id say what it asked for, the rest its number among
+// those: the loads count from 1 on their own, as do the dumps and the snapshots.
+enum TReply : std::uint64_t { ReplyLoad, ReplyCacheTime, ReplyDump, ReplyShot };
+constexpr int ReplyShift = 62;
+constexpr std::uint64_t ReplyId(TReply kind, std::uint64_t number) {
+    return std::uint64_t(kind) << ReplyShift | number;
+}
+
 std::int64_t EntryIdOf(const mpv_node& result) {
     if (result.format != MPV_FORMAT_NODE_MAP)
         return -1;
@@ -103,6 +111,9 @@ void SetOptions(mpv_handle* mpv) {
     // every channel switch. A driver that this build of mpv lacks is passed over.
     mpv_set_option_string(mpv, "ao", "pipewire,pulse,alsa,jack");
 #endif
+    // Without a sound device that opens, mpv would drop the sound track, and a recording
+    // would be silent.
+    mpv_set_option_string(mpv, "audio-fallback-to-null", "yes");
     if (!ok || mpv_initialize(mpv) < 0) {
         mpv_terminate_destroy(mpv);
         throw EMediaPlayerError(u"无法启动播放器"_s);
@@ -196,6 +207,7 @@ int TMpvEngine::Send(const TStreamAddress& address) {
     if (rc >= 0) {
         ++FLoadNumber;
         FEntryId = -1;
+        FEntryLoaded = false;
         FPendingEnd.reset();
         FEntryStarted = false;
     }
@@ -213,6 +225,45 @@ void TMpvEngine::Command(std::initializer_list<QByteArray> args) {
 void TMpvEngine::Set(const char* property, const QByteArray& value) {
     const char* text = value.constData();
     mpv_set_property_async(FMpv, 0, property, MPV_FORMAT_STRING, &text);
+}
+
+void TMpvEngine::StartDump(const QString& path) {
+    FDumpPath = path;
+    ++FDumpNumber;
+    // Where the demuxer has read to: the dump begins with what it reads next.
+    mpv_get_property_async(FMpv, ReplyId(ReplyCacheTime, FDumpNumber), "demuxer-cache-time",
+                           MPV_FORMAT_DOUBLE);
+}
+
+void TMpvEngine::Dump(double from) {
+    const QByteArray start = QByteArray::number(from, 'f', 3);
+    const QByteArray path = FDumpPath.toUtf8();
+    const char* args[] = {"dump-cache", start.constData(), "no", path.constData(), nullptr};
+    const int rc = mpv_command_async(FMpv, ReplyId(ReplyDump, FDumpNumber), args);
+    FDumping = rc >= 0;
+    if (rc < 0)
+        FPendingDumpEnd = rc;
+}
+
+void TMpvEngine::StopDump() {
+    if (FDumping) {
+        // A dump to no file ends the one running, whose reply then says it is closed.
+        const char* args[] = {"dump-cache", "0", "no", "", nullptr};
+        mpv_command_async(FMpv, 0, args);
+    } else if (!FDumpPath.isEmpty()) {
+        // Still asking where to begin: it never begins.
+        ++FDumpNumber;
+        FDumpPath.clear();
+        FPendingDumpEnd = 0;
+        OnWakeup(this);
+    }
+}
+
+void TMpvEngine::Screenshot(const QString& path) {
+    FShots.insert(++FShotNumber, path);
+    const QByteArray file = path.toUtf8();
+    const char* args[] = {"screenshot-to-file", file.constData(), "video", nullptr};
+    mpv_command_async(FMpv, ReplyId(ReplyShot, FShotNumber), args);
 }
 
 void TMpvEngine::Seek(double seconds, bool relative) {
@@ -243,27 +294,33 @@ void TMpvEngine::DrainEvents() {
     // that says why a load failed comes after the load's end: the end goes out only now.
     if (FPendingEnd)
         emit ended(*std::exchange(FPendingEnd, std::nullopt));
+    // Likewise the line that says why a dump failed comes after its reply.
+    if (FPendingDumpEnd)
+        emit dumpEnded(*std::exchange(FPendingDumpEnd, std::nullopt));
     emit drained();
 }
 
 void TMpvEngine::HandleEvent(const mpv_event& event) {
     switch (event.event_id) {
-    case MPV_EVENT_LOG_MESSAGE:
-        emit logLine(QString::fromUtf8(static_cast<mpv_event_log_message*>(event.data)->text));
+    case MPV_EVENT_LOG_MESSAGE: {
+        const auto* message = static_cast<mpv_event_log_message*>(event.data);
+        const QString text = QString::fromUtf8(message->text);
+        if (std::strcmp(message->prefix, "recorder") == 0)
+            emit writerLog(text);
+        else
+            emit logLine(text);
         break;
+    }
     case MPV_EVENT_COMMAND_REPLY:
-        if (event.reply_userdata != 0 && event.reply_userdata == FLoadNumber) {
-            if (event.error < 0)
-                FPendingEnd = TStreamEnd::Error;
-            else
-                FEntryId = EntryIdOf(static_cast<mpv_event_command*>(event.data)->result);
-        }
+    case MPV_EVENT_GET_PROPERTY_REPLY:
+        HandleReply(event);
         break;
     case MPV_EVENT_START_FILE:
         if (static_cast<mpv_event_start_file*>(event.data)->playlist_entry_id == FEntryId)
             FEntryStarted = true;
         break;
     case MPV_EVENT_FILE_LOADED:
+        FEntryLoaded = FEntryStarted;
         if (FEntryStarted)
             emit loaded();
         break;
@@ -273,6 +330,7 @@ void TMpvEngine::HandleEvent(const mpv_event& event) {
         if (end->playlist_entry_id != FEntryId)
             break; // a channel that was replaced: not a failure
         FEntryStarted = false;
+        FEntryLoaded = false;
         // Without a sound device the picture plays alone, and libmpv reports the end of
         // such a stream as the sound's failure.
         const bool soundless = end->error == MPV_ERROR_AO_INIT_FAILED;
@@ -287,6 +345,39 @@ void TMpvEngine::HandleEvent(const mpv_event& event) {
         HandlePropertyChange(event);
         break;
     default:
+        break;
+    }
+}
+
+void TMpvEngine::HandleReply(const mpv_event& event) {
+    const std::uint64_t number = event.reply_userdata & ((1ULL << ReplyShift) - 1);
+    switch (TReply(event.reply_userdata >> ReplyShift)) {
+    case ReplyLoad:
+        if (number == 0 || number != FLoadNumber)
+            break;
+        if (event.error < 0)
+            FPendingEnd = TStreamEnd::Error;
+        else
+            FEntryId = EntryIdOf(static_cast<mpv_event_command*>(event.data)->result);
+        break;
+    case ReplyCacheTime: {
+        if (number != FDumpNumber)
+            break; // stopped before it began
+        const auto* time = static_cast<mpv_event_property*>(event.data);
+        Dump(event.error >= 0 && time->format == MPV_FORMAT_DOUBLE
+                 ? *static_cast<double*>(time->data)
+                 : 0.0);
+        break;
+    }
+    case ReplyDump:
+        if (number != FDumpNumber)
+            break;
+        FDumping = false;
+        FDumpPath.clear();
+        FPendingDumpEnd = event.error;
+        break;
+    case ReplyShot:
+        emit screenshotSaved(FShots.take(number), event.error);
         break;
     }
 }

@@ -3,6 +3,7 @@
 #include "tv/streamaddress.h"
 #include "tv/streamsession.h"
 
+#include <QHash>
 #include <QObject>
 #include <QSize>
 
@@ -63,6 +64,17 @@ public:
     QSize VideoSize() const;
     static QString ErrorText(int error);
 
+    // Whether the load last issued has opened its stream and not ended.
+    bool Loaded() const { return FEntryStarted && FEntryLoaded; }
+    // Writes the stream's packets to a file as they arrive, without decoding them, in
+    // the format its extension names; dumpEnded tells when the file is closed. Only
+    // one file at a time: a new one ends the old.
+    void StartDump(const QString& path);
+    void StopDump();
+    // Writes the picture shown, as decoded and without the on-screen text, to a file in
+    // the format its extension names.
+    void Screenshot(const QString& path);
+
 signals:
     void logLine(const QString& text);
     // The load last issued has opened its stream.
@@ -72,6 +84,12 @@ signals:
     // Playback waits for the cache to fill; percent says how far it is.
     void buffering(bool waiting, int percent);
     void progressed();
+    // A line that libmpv's file writer logged about the file it writes.
+    void writerLog(const QString& text);
+    // The file of the dump last started is closed: error is libmpv's code, 0 when the
+    // dump was stopped, or its stream ended or was replaced.
+    void dumpEnded(int error);
+    void screenshotSaved(const QString& path, int error);
     void timelineChanged(const TTimeline& timeline);
     // Sent after each batch of events, once the signals above have gone out.
     void drained();
@@ -81,6 +99,8 @@ private:
     void DrainEvents();
     void HandleEvent(const mpv_event& event);
     void HandlePropertyChange(const mpv_event& event);
+    void HandleReply(const mpv_event& event);
+    void Dump(double from);
     int Send(const TStreamAddress& address);
 
     mpv_handle* FMpv = nullptr;
@@ -92,7 +112,15 @@ private:
     std::uint64_t FLoadNumber = 0;
     std::int64_t FEntryId = -1;
     bool FEntryStarted = false;
+    bool FEntryLoaded = false;
     std::optional<TStreamEnd> FPendingEnd;
+    // The dump in hand: its number, its file, whether libmpv writes it already.
+    std::uint64_t FDumpNumber = 0;
+    QString FDumpPath;
+    bool FDumping = false;
+    std::optional<int> FPendingDumpEnd;
+    std::uint64_t FShotNumber = 0;
+    QHash<std::uint64_t, QString> FShots;
     bool FWaiting = false;
     int FBufferingPercent = 0;
     TTimeline FTimeline;

@@ -77,21 +77,4 @@ TEST(ArchiveAddressTest, BuildsTheArchiveAddress) {
     }
 }
 
-TEST(ArchiveAddressTest, EachAddressWithAnArchiveInTheChannelsOrderWithItsHeaders) {
-    const QDateTime now = QDateTime::fromString(u"2026-12-09T12:00:00Z"_s, Qt::ISODate);
-    TPlaylistChannel channel;
-    channel.addresses = {{u"http://c/y/video.m3u8"_s, {u"Box/1"_s, {}}},
-                         {u"http://b/mono.m3u8"_s, {}},
-                         {u"http://a/x/index.m3u8"_s, {{}, u"http://a/"_s}}};
-    channel.catchup = {u"fs"_s, {}, 0};
-    const QDateTime start = now.addSecs(-3600);
-    const QList<TStreamAddress> archive = ArchiveAddresses(channel, {start, now, 0, {}, {}}, now);
-    ASSERT_EQ(archive.size(), 2);
-    EXPECT_EQ(archive[0].url, u"http://c/y/video-1796814000-3600.m3u8"_s);
-    EXPECT_EQ(archive[0].headers.userAgent, u"Box/1"_s);
-    EXPECT_EQ(archive[1].url, u"http://a/x/index-1796814000-3600.m3u8"_s);
-    EXPECT_EQ(archive[1].headers.referrer, u"http://a/"_s);
-    EXPECT_EQ(archive[1].kind, TStreamKind::Archive);
-}
-
 } // namespace

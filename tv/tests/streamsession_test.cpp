@@ -139,19 +139,6 @@ TEST(StreamSessionTest, LiveStreamThatEndsIsReopenedWithGrowingPauses) {
     EXPECT_EQ(session.StatusText(), u"直播已中断"_s);
 }
 
-TEST(StreamSessionTest, ArchiveThatPlaysToItsEndHasEndedButOneThatBreaksIsReopened) {
-    TStreamSession session;
-    session.Start(u"http://127.0.0.1:9/a.m3u8?playseek=1-2"_s, T0, true);
-    session.OnLoaded();
-    session.OnProgress(T0 + 500);
-    EXPECT_EQ(session.OnEnd(TStreamEnd::Error, T0 + 1000).kind, TStreamAction::Load);
-    session.OnLoaded();
-    session.OnProgress(T0 + 3000);
-    EXPECT_EQ(session.OnEnd(TStreamEnd::EndOfStream, T0 + 9000).kind, TStreamAction::Stop);
-    EXPECT_EQ(session.StatusText(), u"节目已播完"_s);
-    EXPECT_FALSE(session.Watching());
-}
-
 TEST(StreamSessionTest, SuccessfulReconnectStartsTheCountAgain) {
     TStreamSession session = Playing(u"rtsp://127.0.0.1:8554/test"_s);
     session.OnEnd(TStreamEnd::Error, T0 + 1000);

@@ -6,6 +6,9 @@
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTcpSocket>
 
 using namespace Qt::Literals::StringLiterals;
@@ -41,8 +44,8 @@ void TRtspTestServer::Kill() {
     FProcess.waitForFinished(5000);
 }
 
-QString TRtspTestServer::Url() const {
-    return u"rtsp://127.0.0.1:%1/test"_s.arg(FPort);
+QString TRtspTestServer::Url(const QString& mount) const {
+    return u"rtsp://127.0.0.1:%1/%2"_s.arg(FPort).arg(mount);
 }
 
 THlsTestServer::THlsTestServer(const QString& folder, int delayMs) {
@@ -172,4 +175,31 @@ bool ShowsTestPattern(const QImage& frame, QSize video) {
             return false;
     }
     return true;
+}
+
+TMediaProbe ProbeMedia(const QString& path) {
+    QProcess ffprobe;
+    ffprobe.start(u"ffprobe"_s,
+                  {u"-v"_s, u"quiet"_s, u"-count_frames"_s, u"-of"_s, u"json"_s, u"-show_entries"_s,
+                   u"stream=codec_name,codec_type,nb_read_frames:format=duration:"
+                   "packet=stream_index,flags"_s,
+                   path});
+    ffprobe.waitForFinished(60000);
+    const QJsonObject info = QJsonDocument::fromJson(ffprobe.readAllStandardOutput()).object();
+    TMediaProbe probe{{}, info[u"format"_s][u"duration"_s].toString().toDouble()};
+    int video = -1;
+    for (const QJsonValue stream : info[u"streams"_s].toArray()) {
+        if (stream[u"codec_type"_s] == u"video"_s) {
+            video = int(probe.codecs.size());
+            probe.pictures = stream[u"nb_read_frames"_s].toString().toInt();
+        }
+        probe.codecs.append(stream[u"codec_name"_s].toString());
+    }
+    for (const QJsonValue packet : info[u"packets"_s].toArray())
+        if (packet[u"stream_index"_s].toInt() == video) {
+            if (probe.firstKey < 0 && packet[u"flags"_s].toString().startsWith(u'K'))
+                probe.firstKey = probe.packets;
+            ++probe.packets;
+        }
+    return probe;
 }

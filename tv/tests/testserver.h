@@ -22,7 +22,8 @@ public:
     bool Start(int port = 0);
     void Kill();
     int Port() const { return FPort; }
-    QString Url() const;
+    // The test picture with A-law sound, or, at the mount "aac", with AAC sound.
+    QString Url(const QString& mount = QStringLiteral("test")) const;
 
 private:
     QProcess FProcess;
@@ -88,3 +89,12 @@ private:
 bool ShowsTestPattern(const TMediaPlayer& player);
 // The same for a picture the player showed, of a stream whose pictures are video big.
 bool ShowsTestPattern(const QImage& frame, QSize video);
+
+// What ffprobe reads in a media file: its streams' codecs, its duration, and of its video
+// the packets, the pictures they decode to and the place of the first key frame.
+struct TMediaProbe {
+    QStringList codecs;
+    double duration = 0;
+    int packets = 0, pictures = 0, firstKey = -1;
+};
+TMediaProbe ProbeMedia(const QString& path);

@@ -395,7 +395,7 @@ void TMainFrmTest::everyControlHasAnAccessibleName() {
         controls << slider;
     for (QLabel* label : FFrm->WMP->findChildren<QLabel*>())
         controls << label;
-    QCOMPARE(controls.size(), 3 + 5 + 2 + 2);
+    QCOMPARE(controls.size(), 3 + 7 + 2 + 3);
     for (QWidget* control : controls)
         QVERIFY2(!control->accessibleName().isEmpty(), qPrintable(control->objectName()));
 }
