@@ -194,15 +194,20 @@ QString Template(const TCatchupRule& rule, const QString& live) {
 
 } // namespace
 
+bool InArchiveDays(const TCatchupRule& catchup, const TProgramme& programme, const QDateTime& now) {
+    // Rule: the archive holds what began within the channel's days, up to now.
+    const int days = catchup.days > 0 ? catchup.days : DefaultCatchupDays;
+    return programme.start.isValid() && programme.start <= now &&
+           programme.start >= now.addSecs(-qint64(days) * 24 * 3600);
+}
+
 QString ArchiveAddress(const TPlaylistChannel& channel, int address, const TProgramme& programme,
                        const QDateTime& now) {
     if (address < 0 || address >= channel.addresses.size())
         return {};
-    // Rule: the archive holds what began within the channel's days, up to now.
-    const int days = channel.catchup.days > 0 ? channel.catchup.days : DefaultCatchupDays;
     const QDateTime start = programme.start.toUTC();
-    if (!start.isValid() || !programme.stop.isValid() || programme.stop < programme.start ||
-        start > now || start < now.addSecs(-qint64(days) * 24 * 3600))
+    if (!programme.stop.isValid() || programme.stop < programme.start ||
+        !InArchiveDays(channel.catchup, programme, now))
         return {};
     const QString built = Template(channel.catchup, channel.addresses[address].url);
     if (built.isEmpty())

@@ -12,6 +12,9 @@
 // How far back an archive reaches when the list does not say.
 inline constexpr int DefaultCatchupDays = 7;
 
+// Whether the programme began within the days the channel's archive holds, by now.
+bool InArchiveDays(const TCatchupRule& catchup, const TProgramme& programme, const QDateTime& now);
+
 // The address that plays `programme` from the channel's archive, built from its address at
 // `address`; empty when the channel has no catch-up or the programme lies outside its days.
 QString ArchiveAddress(const TPlaylistChannel& channel, int address, const TProgramme& programme,

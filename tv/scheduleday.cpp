@@ -1,5 +1,7 @@
 #include "tv/scheduleday.h"
 
+#include "tv/catchup.h"
+
 #include <QTimeZone>
 
 #include <algorithm>
@@ -15,8 +17,7 @@ QString Clock(const QDateTime& when) {
 // Rule: a channel is replayable where its list names an archive, as far back as the
 // list says, or a week where it does not.
 bool InArchive(const TProgramme& programme, const QDateTime& now, const TCatchupRule& catchup) {
-    const int days = catchup.days > 0 ? catchup.days : DefaultCatchupDays;
-    return !catchup.type.isEmpty() && programme.start >= now.addDays(-days);
+    return !catchup.type.isEmpty() && InArchiveDays(catchup, programme, now);
 }
 
 } // namespace
@@ -29,8 +30,7 @@ QDateTime Local(const QDateTime& when) {
 QList<QDate> ScheduleDays(const QList<TProgramme>& schedule) {
     QList<QDate> days;
     for (const TProgramme& programme : schedule)
-        if (const QDate day = Local(programme.start).date();
-            days.value(days.size() - 1) != day)
+        if (const QDate day = Local(programme.start).date(); days.value(days.size() - 1) != day)
             days.append(day);
     return days;
 }

@@ -17,9 +17,6 @@ struct TScheduleEntry {
     int index = 0; // in the schedule
 };
 
-// A channel's archive reaches this far back where its list does not say.
-inline constexpr int DefaultCatchupDays = 7;
-
 // The system's time zone, read once: the C library's own conversion looks at the zone's
 // file again on every call.
 QDateTime Local(const QDateTime& when);
