@@ -11,6 +11,7 @@
 #include "tv/mediaplayer.h"
 #include "tv/openchannellist.h"
 #include "tv/openplaylistfrm.h"
+#include "tv/recorder.h"
 
 #include <QMenu>
 #include <QShortcut>
@@ -46,6 +47,7 @@ void TMainFrm::CreateChannelMenu() {
         connect(new QShortcut(key, this), &QShortcut::activated, this,
                 [this, delta] { StepChannel(delta); });
     connect(WMP, &TMediaPlayer::stepRequested, this, &TMainFrm::StepChannel);
+    connect(WMP->Recorder(), &TRecorder::said, this, &TMainFrm::ShowListStatus);
     connect(WMP->ArchiveControls(), &TArchiveControls::liveRequested, this, [this] {
         if (FCatchup->Playing())
             Play(FPlaying);

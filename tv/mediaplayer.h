@@ -56,6 +56,7 @@ public:
     bool IsFullScreen() const { return FFullScreen; }
     // The place, the seeking and the way back to live of a programme played again.
     TArchiveControls* ArchiveControls() const { return FArchive; }
+    TRecorder* Recorder() const { return FRecorder; }
     // Shows a line over the picture for 2 s, drawn by libmpv with the picture.
     void ShowOnScreen(const QString& text) {
         FEngine->Command({"show-text", text.toUtf8(), "2000"});

@@ -46,8 +46,7 @@ TRecorder::TRecorder(TMpvEngine& engine, TControlBar& bar, QWidget* player)
         const QString failed = error < 0 ? u"截图没有保存：没有可截取的画面，或无法写入 %1"_s.arg(
                                                QDir::toNativeSeparators(path))
                                          : QString();
-        FBar.ShowNotice(failed.isEmpty() ? u"截图已保存：%1"_s.arg(QDir::toNativeSeparators(path))
-                                         : failed);
+        Say(failed.isEmpty() ? u"截图已保存：%1"_s.arg(QDir::toNativeSeparators(path)) : failed);
         emit snapshotTaken(path, failed);
     });
     FTicker.setInterval(1000);
@@ -156,7 +155,7 @@ void TRecorder::Finish() {
     const QString error = FFault        ? FaultText(*FFault, FPath, bytes)
                           : FParts == 0 ? u"频道没有播放，什么也没有录下"_s
                                         : QString();
-    FBar.ShowNotice(error.isEmpty() ? SavedText(FPath, bytes, FParts) : error);
+    Say(error.isEmpty() ? SavedText(FPath, bytes, FParts) : error);
     emit recordingEnded(FParts > 0 ? FPath : QString(), error);
 }
 
@@ -168,6 +167,11 @@ void TRecorder::Snapshot(const QString& path) {
     if (MakeFolderOf(path))
         return FEngine.Screenshot(path);
     const QString error = FaultText(TRecordingFault::FolderNotWritable, path, 0);
-    FBar.ShowNotice(error);
+    Say(error);
     emit snapshotTaken(path, error);
+}
+
+void TRecorder::Say(const QString& text) {
+    FBar.ShowNotice(text);
+    emit said(text);
 }

@@ -37,8 +37,11 @@ signals:
     // The recording is over and its last file closed; error is empty when nothing failed.
     void recordingEnded(const QString& path, const QString& error);
     void snapshotTaken(const QString& path, const QString& error);
+    // What the bar says of a file written or of what failed, for the window's status line.
+    void said(const QString& text);
 
 private:
+    void Say(const QString& text);
     void Toggle();
     void SnapshotNow();
     void StartPart();
