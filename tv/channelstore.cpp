@@ -1,5 +1,6 @@
 #include "tv/channelstore.h"
 
+#include "tv/openchannellist.h"
 #include "tv/playlist.h"
 
 #include <QCoreApplication>
@@ -12,7 +13,6 @@ namespace {
 const QString FavouritesKey = u"Channels/Favourites"_s;
 const QString RecentKey = u"Channels/Recent"_s;
 const QString HiddenKey = u"Channels/Hidden"_s;
-const QString LocationKey = u"Playlist/Location"_s;
 
 // A list's location never holds a line break, so it parts the two halves of an entry.
 QString Joined(const QString& location, const QString& second) {
@@ -65,8 +65,8 @@ TChannelStore::TChannelStore(TSettings settings) : FSettings(std::move(settings)
     FRecent = Entries(kept->value(RecentKey)).mid(0, RecentKept);
     FHidden = JoinedSet(Entries(kept->value(HiddenKey)));
     // Someone who kept a list or a choice before has agreed to the writing.
-    FKeeping = kept->contains(LocationKey) || !FFavourites.isEmpty() || !FRecent.isEmpty() ||
-               !FHidden.isEmpty();
+    FKeeping = kept->contains(TOpenChannelList::LocationKey) || !FFavourites.isEmpty() ||
+               !FRecent.isEmpty() || !FHidden.isEmpty();
 }
 
 void TChannelStore::Keep() {

@@ -10,7 +10,6 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-const QString LocationKey = u"Playlist/Location"_s;
 // The list's location and the guide set for it, so that another list never takes it.
 const QString GuideKey = u"Playlist/Guide"_s;
 

@@ -17,6 +17,9 @@ class TOpenChannelList : public QObject {
 public:
     explicit TOpenChannelList(QObject* parent);
 
+    // Where the settings keep the location of the list opened last.
+    static inline const QString LocationKey = QStringLiteral("Playlist/Location");
+
     // Every failure is one message box, or only a line of the status when quiet; the
     // list opened before stays. Nothing opens nothing.
     void Open(const QString& fileOrAddress, bool quiet = false);
