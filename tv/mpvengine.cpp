@@ -1,12 +1,15 @@
 #include "tv/mpvengine.h"
 
 #include "tv/allocator.h"
+#include "tv/mpvnode.h"
+#include "tv/mpvoptions.h"
 
 #include <mpv/client.h>
 
-#include <QUrl>
+#include <QTimer>
 
 #include <clocale>
+#include <cmath>
 #include <cstring>
 #include <utility>
 #include <vector>
@@ -27,97 +30,23 @@ enum TWatched : std::uint64_t {
 
 // The top bits of a request's reply id say what it asked for, the rest its number among
 // those: the loads count from 1 on their own, as do the dumps and the snapshots.
-enum TReply : std::uint64_t { ReplyLoad, ReplyCacheTime, ReplyDump, ReplyShot };
-constexpr int ReplyShift = 62;
+enum TReply : std::uint64_t { ReplyLoad, ReplyShown, ReplyCacheState, ReplyDump, ReplyShot };
+constexpr int ReplyShift = 61;
 constexpr std::uint64_t ReplyId(TReply kind, std::uint64_t number) {
     return std::uint64_t(kind) << ReplyShift | number;
 }
 
-std::int64_t EntryIdOf(const mpv_node& result) {
-    if (result.format != MPV_FORMAT_NODE_MAP)
-        return -1;
-    const mpv_node_list* map = result.u.list;
-    for (int i = 0; i < map->num; ++i)
-        if (std::strcmp(map->keys[i], "playlist_entry_id") == 0 &&
-            map->values[i].format == MPV_FORMAT_INT64)
-            return map->values[i].u.int64;
-    return -1;
-}
+// How often a dump that waits for the cache asks for it, and for how long at most: a
+// broadcast stream brings a key frame every few seconds.
+constexpr int DumpPollMs = 100;
+constexpr qint64 DumpWaitMs = 10000;
 
-mpv_node StringNode(const char* text) {
-    mpv_node node{};
-    node.format = MPV_FORMAT_STRING;
-    node.u.string = const_cast<char*>(text);
-    return node;
-}
-
-// mpv's network-timeout covers only http; rtsp and mmst take FFmpeg's own timeouts (in
-// microseconds), without which a server that accepts and never answers would hold the
-// open for ever.
-const QByteArray IoTimeout = QByteArray::number(TStreamSession::IoTimeoutMs * 1000LL);
-const QByteArray DemuxerOptions = "timeout=" + IoTimeout;
-
-// An HLS live stream shows its first picture after requests made one after another,
-// each a round trip: the master playlist, the media playlist, a segment. mpv reads the
-// master playlist to tell the format and then lets FFmpeg fetch it once more, unless
-// its format-specific handling is off; and FFmpeg opens the next segment before the
-// first one is played, unless it opens one at a time. Each is one round trip less.
-bool IsHls(const QString& address) {
-    return QUrl(address).path().endsWith(u".m3u8"_s, Qt::CaseInsensitive);
-}
-const QByteArray HlsDemuxerOptions = DemuxerOptions + ",http_multiple=0";
-
-void SetOptions(mpv_handle* mpv) {
-    const QByteArray streamOptions = "rw_timeout=" + IoTimeout;
-    const QByteArray networkTimeout = QByteArray::number(TStreamSession::IoTimeoutMs / 1000);
-    const std::pair<const char*, const char*> options[] = {
-        {"config", "no"},
-        {"terminal", "no"},
-        {"ytdl", "no"},
-        {"load-scripts", "no"},
-        {"input-default-bindings", "no"},
-        {"input-vo-keyboard", "no"},
-        {"osc", "no"},
-        {"vo", "libmpv"},
-        {"idle", "yes"},
-        // mpv hands each frame over when it is due instead of having the render call
-        // wait for that moment on the window's thread.
-        {"video-timing-offset", "0"},
-        {"audio-client-name", "viewdial"},
-        // Stream probing is most of the time it takes to switch channels. A live
-        // station lists its streams and codecs up front (RTSP in its session
-        // description, MMS in its ASF header), so FFmpeg looks into the data only when
-        // the header names no stream, and then for a fifth of a second at most.
-        {"demuxer-lavf-probe-info", "nostreams"},
-        {"demuxer-lavf-analyzeduration", "0.2"},
-        // A decoder that works on several pictures at once gives out its first only
-        // when the next ones are in; a live stream brings one every 40 ms, so each
-        // extra thread held the first picture of a channel back by that much. One
-        // thread decodes a broadcast picture well within its time.
-        {"vd-lavc-threads", "1"},
-        // mpv would wait for a second decoded picture to learn how long the first is to
-        // be shown, 40 ms on a live stream; the frame rate of the stream tells it too.
-        {"video-latency-hacks", "yes"},
-        {"demuxer-lavf-o", DemuxerOptions.constData()},
-        {"stream-lavf-o", streamOptions.constData()},
-        {"network-timeout", networkTimeout.constData()},
-    };
-    bool ok = true;
-    for (const auto& [name, value] : options)
-        ok = mpv_set_option_string(mpv, name, value) >= 0 && ok;
-#ifdef Q_OS_LINUX
-    // After its own drivers mpv tries SDL's, which goes through the same sound systems
-    // once more, and on a machine without a sound device that took another 100 ms of
-    // every channel switch. A driver that this build of mpv lacks is passed over.
-    mpv_set_option_string(mpv, "ao", "pipewire,pulse,alsa,jack");
-#endif
-    // Without a sound device that opens, mpv would drop the sound track, and a recording
-    // would be silent.
-    mpv_set_option_string(mpv, "audio-fallback-to-null", "yes");
-    if (!ok || mpv_initialize(mpv) < 0) {
-        mpv_terminate_destroy(mpv);
-        throw EMediaPlayerError(u"无法启动播放器"_s);
-    }
+// Where libmpv is to begin a dump: "no" is the first key frame it holds, and a time past
+// every stretch it holds is what it reads next.
+QByteArray DumpStartArgument(double from) {
+    if (std::isnan(from))
+        return "no";
+    return QByteArray::number(std::isinf(from) ? 1e9 : from, 'f', 3);
 }
 
 } // namespace
@@ -132,7 +61,10 @@ TMpvEngine::TMpvEngine() {
     FMpv = mpv_create();
     if (!FMpv)
         throw EMediaPlayerError(u"无法创建播放器"_s);
-    SetOptions(FMpv);
+    if (!SetEngineOptions(FMpv) || mpv_initialize(FMpv) < 0) {
+        mpv_terminate_destroy(FMpv);
+        throw EMediaPlayerError(u"无法启动播放器"_s);
+    }
     mpv_request_log_messages(FMpv, "warn");
     mpv_observe_property(FMpv, WatchPausedForCache, "paused-for-cache", MPV_FORMAT_FLAG);
     mpv_observe_property(FMpv, WatchBufferingPercent, "cache-buffering-state", MPV_FORMAT_INT64);
@@ -163,6 +95,7 @@ int TMpvEngine::Load(const TStreamAddress& address) {
 }
 
 void TMpvEngine::Stop() {
+    StopDump();
     FLoad.reset();
     Command({"stop"});
 }
@@ -174,18 +107,9 @@ void TMpvEngine::SetRenderContext(bool exists) {
 }
 
 int TMpvEngine::Send(const TStreamAddress& address) {
-    // The headers go as typed per-file options, so that no text in them is ever read
-    // as option syntax.
-    const bool hls = IsHls(address.url);
-    const std::pair<const char*, QByteArray> wanted[] = {
-        {"user-agent", address.headers.userAgent.toUtf8()},
-        {"referrer", address.headers.referrer.toUtf8()},
-        {"demuxer-lavf-hacks", hls ? "no" : ""},
-        {"demuxer-lavf-o", hls ? HlsDemuxerOptions : QByteArray()},
-        // Without its format-specific handling mpv takes every HLS stream for one it
-        // cannot seek in; a recording is a complete playlist, which FFmpeg seeks in by
-        // its segments.
-        {"force-seekable", hls && address.kind == TStreamKind::Archive ? "yes" : ""}};
+    // A load ends the dump of what played, before libmpv closes that stream.
+    StopDump();
+    const auto wanted = LoadOptions(address);
     std::vector<char*> names;
     std::vector<mpv_node> values;
     for (const auto& [name, value] : wanted)
@@ -230,13 +154,36 @@ void TMpvEngine::Set(const char* property, const QByteArray& value) {
 void TMpvEngine::StartDump(const QString& path) {
     FDumpPath = path;
     ++FDumpNumber;
-    // Where the demuxer has read to: the dump begins with what it reads next.
-    mpv_get_property_async(FMpv, ReplyId(ReplyCacheTime, FDumpNumber), "demuxer-cache-time",
-                           MPV_FORMAT_DOUBLE);
+    FDumpShown = qQNaN();
+    FDumpSpans.clear();
+    FDumpStopping = false;
+    FDumpAsked.start();
+    // The file begins with the group of pictures of the one on screen.
+    mpv_get_property_async(FMpv, ReplyId(ReplyShown, FDumpNumber), "time-pos", MPV_FORMAT_DOUBLE);
+}
+
+void TMpvEngine::AskCacheState() {
+    mpv_get_property_async(FMpv, ReplyId(ReplyCacheState, FDumpNumber), "demuxer-cache-state",
+                           MPV_FORMAT_NODE);
+}
+
+void TMpvEngine::DumpWhenCached(bool final) {
+    const std::optional<double> from = DumpStart(FDumpShown, FDumpSpans, final);
+    if (!from) {
+        const std::uint64_t number = FDumpNumber;
+        QTimer::singleShot(DumpPollMs, this, [this, number] {
+            if (number == FDumpNumber && !FDumping)
+                AskCacheState();
+        });
+        return;
+    }
+    Dump(*from);
+    if (FDumpStopping && FDumping)
+        StopDump();
 }
 
 void TMpvEngine::Dump(double from) {
-    const QByteArray start = QByteArray::number(from, 'f', 3);
+    const QByteArray start = DumpStartArgument(from);
     const QByteArray path = FDumpPath.toUtf8();
     const char* args[] = {"dump-cache", start.constData(), "no", path.constData(), nullptr};
     const int rc = mpv_command_async(FMpv, ReplyId(ReplyDump, FDumpNumber), args);
@@ -250,13 +197,19 @@ void TMpvEngine::StopDump() {
         // A dump to no file ends the one running, whose reply then says it is closed.
         const char* args[] = {"dump-cache", "0", "no", "", nullptr};
         mpv_command_async(FMpv, 0, args);
-    } else if (!FDumpPath.isEmpty()) {
-        // Still asking where to begin: it never begins.
-        ++FDumpNumber;
-        FDumpPath.clear();
-        FPendingDumpEnd = 0;
-        OnWakeup(this);
+    } else if (!FDumpPath.isEmpty() && !FDumpStopping) {
+        // Still waiting for the cache: what it held at its last answer is written now,
+        // before whatever is asked of libmpv next closes the stream.
+        FDumpStopping = true;
+        DumpWhenCached(true);
     }
+}
+
+void TMpvEngine::ForgetDump() {
+    ++FDumpNumber;
+    FDumpPath.clear();
+    FPendingDumpEnd = 0;
+    OnWakeup(this);
 }
 
 void TMpvEngine::Screenshot(const QString& path) {
@@ -331,6 +284,8 @@ void TMpvEngine::HandleEvent(const mpv_event& event) {
             break; // a channel that was replaced: not a failure
         FEntryStarted = false;
         FEntryLoaded = false;
+        if (!FDumping && !FDumpPath.isEmpty())
+            ForgetDump();
         // Without a sound device the picture plays alone, and libmpv reports the end of
         // such a stream as the sound's failure.
         const bool soundless = end->error == MPV_ERROR_AO_INIT_FAILED;
@@ -360,13 +315,23 @@ void TMpvEngine::HandleReply(const mpv_event& event) {
         else
             FEntryId = EntryIdOf(static_cast<mpv_event_command*>(event.data)->result);
         break;
-    case ReplyCacheTime: {
+    case ReplyShown: {
         if (number != FDumpNumber)
             break; // stopped before it began
         const auto* time = static_cast<mpv_event_property*>(event.data);
-        Dump(event.error >= 0 && time->format == MPV_FORMAT_DOUBLE
-                 ? *static_cast<double*>(time->data)
-                 : 0.0);
+        FDumpShown = event.error >= 0 && time->format == MPV_FORMAT_DOUBLE
+                         ? *static_cast<double*>(time->data)
+                         : qQNaN();
+        AskCacheState();
+        break;
+    }
+    case ReplyCacheState: {
+        if (number != FDumpNumber || FDumping || FDumpStopping)
+            break;
+        const auto* state = static_cast<mpv_event_property*>(event.data);
+        if (event.error >= 0 && state->format == MPV_FORMAT_NODE)
+            FDumpSpans = SeekableSpans(*static_cast<mpv_node*>(state->data));
+        DumpWhenCached(FDumpAsked.elapsed() >= DumpWaitMs);
         break;
     }
     case ReplyDump:
@@ -374,7 +339,8 @@ void TMpvEngine::HandleReply(const mpv_event& event) {
             break;
         FDumping = false;
         FDumpPath.clear();
-        FPendingDumpEnd = event.error;
+        // A dump stopped as it began may find its stream closed already: nothing written.
+        FPendingDumpEnd = FDumpStopping ? 0 : event.error;
         break;
     case ReplyShot:
         emit screenshotSaved(FShots.take(number), event.error);

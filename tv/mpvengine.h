@@ -1,9 +1,12 @@
 #pragma once
 
+#include "tv/recording.h"
 #include "tv/streamaddress.h"
 #include "tv/streamsession.h"
 
+#include <QElapsedTimer>
 #include <QHash>
+#include <QList>
 #include <QObject>
 #include <QSize>
 
@@ -67,8 +70,9 @@ public:
     // Whether the load last issued has opened its stream and not ended.
     bool Loaded() const { return FEntryStarted && FEntryLoaded; }
     // Writes the stream's packets to a file as they arrive, without decoding them, in
-    // the format its extension names; dumpEnded tells when the file is closed. Only
-    // one file at a time: a new one ends the old.
+    // the format its extension names, from the key frame of the picture on screen (the
+    // first one, once the cache holds it); dumpEnded tells when the file is closed.
+    // Only one file at a time: a new one ends the old.
     void StartDump(const QString& path);
     void StopDump();
     // Writes the picture shown, as decoded and without the on-screen text, to a file in
@@ -100,7 +104,12 @@ private:
     void HandleEvent(const mpv_event& event);
     void HandlePropertyChange(const mpv_event& event);
     void HandleReply(const mpv_event& event);
+    void AskCacheState();
+    // Begins the dump once the cache holds where it should begin, or at once when final.
+    void DumpWhenCached(bool final);
     void Dump(double from);
+    // A dump that waited for a stream which is gone never begins.
+    void ForgetDump();
     int Send(const TStreamAddress& address);
 
     mpv_handle* FMpv = nullptr;
@@ -114,10 +123,16 @@ private:
     bool FEntryStarted = false;
     bool FEntryLoaded = false;
     std::optional<TStreamEnd> FPendingEnd;
-    // The dump in hand: its number, its file, whether libmpv writes it already.
+    // The dump in hand: its number, its file, whether libmpv writes it already; before
+    // that, where the picture shown was, what the cache held when last asked, since when
+    // it waits, and whether it was stopped meanwhile.
     std::uint64_t FDumpNumber = 0;
     QString FDumpPath;
     bool FDumping = false;
+    double FDumpShown = 0;
+    QList<TCachedSpan> FDumpSpans;
+    QElapsedTimer FDumpAsked;
+    bool FDumpStopping = false;
     std::optional<int> FPendingDumpEnd;
     std::uint64_t FShotNumber = 0;
     QHash<std::uint64_t, QString> FShots;

@@ -3,13 +3,10 @@
 #include "tv/controlbar.h"
 #include "tv/mpvengine.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QPointer>
 #include <QShortcut>
 #include <QStandardPaths>
-#include <QThreadPool>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -65,10 +62,10 @@ void TRecorder::SnapshotNow() {
 }
 
 void TRecorder::Start(const QString& path) {
-    if (FWanted || FDumping || FSealing)
+    if (FWanted || FDumping)
         return;
-    FPath = path;
-    FParts = 0;
+    FFirst = path;
+    FParts.clear();
     FFault.reset();
     if (!MakeFolderOf(path)) {
         FFault = TRecordingFault::FolderNotWritable;
@@ -84,13 +81,11 @@ void TRecorder::Start(const QString& path) {
 }
 
 void TRecorder::StartPart() {
-    if (FParts > 0)
-        FPath = NextPartPath(FPath);
-    ++FParts;
+    FParts.append(FParts.isEmpty() ? FFirst : NextPartPath(FParts.last()));
     FDumping = true;
     FPartLoad = FLoads;
-    FEngine.StartDump(FPath);
-    emit recordingStarted(FPath);
+    FEngine.StartDump(FParts.last());
+    emit recordingStarted(FParts.last());
 }
 
 void TRecorder::Stop() {
@@ -105,13 +100,15 @@ void TRecorder::Stop() {
 
 void TRecorder::DumpEnded(int error) {
     FDumping = false;
+    // A stream that went before its part began leaves no file, and the next takes its name.
+    if (!QFileInfo::exists(FParts.last()))
+        FParts.removeLast();
     if (error < 0 && !FFault)
         FFault = TRecordingFault::NotRecordable;
     if (!FWanted || FFault)
-        return Seal(true);
+        return Finish();
     // The stream ended or was opened again: the recording goes on in a file of its own
     // once it is back, which may be before the old one has played out.
-    Seal(false);
     if (FLoads != FPartLoad && FEngine.Loaded())
         StartPart();
 }
@@ -126,37 +123,17 @@ void TRecorder::WriterSaid(const QString& line) {
         FEngine.StopDump();
 }
 
-void TRecorder::Seal(bool last) {
-    // Off the window's thread: it reads and writes the file.
-    const QString path = FPath;
-    if (!last)
-        return QThreadPool::globalInstance()->start([path] { DropPicturesBeforeKeyFrame(path); });
-    FSealing = true;
-    const QPointer<TRecorder> self(this);
-    QThreadPool::globalInstance()->start([path, self] {
-        DropPicturesBeforeKeyFrame(path);
-        // Back on the window's thread, where the recorder may be gone by now.
-        QMetaObject::invokeMethod(
-            QCoreApplication::instance(),
-            [self] {
-                if (self)
-                    self->Finish();
-            },
-            Qt::QueuedConnection);
-    });
-}
-
 void TRecorder::Finish() {
-    FSealing = false;
     FWanted = false;
     FTicker.stop();
     FBar.ShowRecording(false, 0);
-    const qint64 bytes = FParts > 0 ? QFileInfo(FPath).size() : 0;
-    const QString error = FFault        ? FaultText(*FFault, FPath, bytes)
-                          : FParts == 0 ? u"频道没有播放，什么也没有录下"_s
-                                        : QString();
-    Say(error.isEmpty() ? SavedText(FPath, bytes, FParts) : error);
-    emit recordingEnded(FParts > 0 ? FPath : QString(), error);
+    const QString last = FParts.isEmpty() ? FFirst : FParts.last();
+    const qint64 bytes = FParts.isEmpty() ? 0 : QFileInfo(last).size();
+    const QString error = FFault             ? FaultText(*FFault, last, bytes)
+                          : FParts.isEmpty() ? u"频道没有播放，什么也没有录下"_s
+                                             : QString();
+    Say(error.isEmpty() ? SavedText(last, bytes, int(FParts.size())) : error);
+    emit recordingEnded(FParts.isEmpty() ? QString() : last, error);
 }
 
 void TRecorder::ShowTime() {

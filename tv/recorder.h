@@ -4,6 +4,7 @@
 
 #include <QElapsedTimer>
 #include <QObject>
+#include <QStringList>
 #include <QTimer>
 
 #include <optional>
@@ -47,18 +48,16 @@ private:
     void StartPart();
     void DumpEnded(int error);
     void WriterSaid(const QString& line);
-    void Seal(bool last);
     void Finish();
     void ShowTime();
 
     TMpvEngine& FEngine;
     TControlBar& FBar;
     QString FChannel;
-    QString FPath; // the part being written, or the first one to be
-    int FParts = 0;
+    QString FFirst;     // where the first part goes
+    QStringList FParts; // the parts begun and written, the last perhaps still being
     bool FWanted = false;
     bool FDumping = false;
-    bool FSealing = false; // the last part's pictures before its key frame being dropped
     // Each load the engine opens, counted: when a part ends after the next load has
     // opened, the next part begins at once, else with the next load.
     int FLoads = 0;

@@ -6,6 +6,8 @@
 #include <QRegularExpression>
 
 #include <array>
+#include <cmath>
+#include <limits>
 #include <utility>
 
 using namespace Qt::Literals::StringLiterals;
@@ -101,81 +103,16 @@ QString SavedText(const QString& path, qint64 bytes, int parts) {
                      : u"录像已保存：%1（%2）"_s.arg(where, SizeText(bytes));
 }
 
-namespace {
-
-constexpr int TsPacket = 188;
-// The key frame comes within the first few seconds of any broadcast stream.
-constexpr qint64 HeadBytes = 16 * 1024 * 1024;
-
-int PidOf(const uchar* packet) {
-    return (packet[1] & 0x1f) << 8 | packet[2];
-}
-
-// Where the table section a packet starts begins, past its adaptation and pointer fields.
-const uchar* SectionOf(const uchar* packet) {
-    const int payload = 4 + (packet[3] & 0x20 ? 1 + packet[4] : 0);
-    if (payload >= TsPacket)
-        return nullptr;
-    const int section = payload + 1 + packet[payload];
-    return section + 12 < TsPacket ? packet + section : nullptr;
-}
-
-// The program map's PID in the association table: that of its first program not 0.
-int ProgramMapPid(const uchar* packet, const uchar* section) {
-    if (!section)
-        return -1;
-    for (const uchar* program = section + 8; program + 4 <= packet + TsPacket; program += 4)
-        if (program[0] << 8 | program[1])
-            return PidOf(program + 1);
-    return -1;
-}
-
-// The first video stream's PID in a program map.
-int VideoPid(const uchar* packet, const uchar* section) {
-    if (!section)
-        return -1;
-    const uchar* end = packet + TsPacket - 5;
-    for (const uchar* stream = section + 12 + ((section[10] & 0x0f) << 8 | section[11]);
-         stream < end; stream += 5 + ((stream[3] & 0x0f) << 8 | stream[4])) {
-        // MPEG-1, MPEG-2, MPEG-4 part 2, H.264, HEVC
-        if (QByteArrayView("\x01\x02\x10\x1b\x24").contains(char(stream[0])))
-            return (stream[1] & 0x1f) << 8 | stream[2];
-    }
-    return -1;
-}
-
-} // namespace
-
-bool DropPicturesBeforeKeyFrame(const QString& path) {
-    QFile file(path);
-    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadWrite))
-        return false;
-    const QByteArray head = file.read(HeadBytes);
-    int mapPid = -1;
-    int videoPid = -1;
-    QList<qsizetype> before;
-    for (qsizetype at = 0; at + TsPacket <= head.size(); at += TsPacket) {
-        const auto* packet = reinterpret_cast<const uchar*>(head.constData() + at);
-        if (packet[0] != 0x47)
-            return false;
-        const int pid = PidOf(packet);
-        const bool starts = packet[1] & 0x40;
-        if (starts && pid == 0 && mapPid < 0)
-            mapPid = ProgramMapPid(packet, SectionOf(packet));
-        else if (starts && pid == mapPid && videoPid < 0)
-            videoPid = VideoPid(packet, SectionOf(packet));
-        else if (pid != videoPid)
-            continue;
-        // The muxer marks a key frame's first packet random access.
-        else if (starts && (packet[3] & 0x20) && packet[4] > 0 && (packet[5] & 0x40)) {
-            QByteArray null(TsPacket, char(0xff));
-            null.replace(0, 4, "\x47\x1f\xff\x10");
-            for (const qsizetype offset : before)
-                if (!file.seek(offset) || file.write(null) != TsPacket)
-                    return false;
-            return !before.isEmpty();
-        } else
-            before.append(at);
-    }
-    return false;
+std::optional<double> DumpStart(double shown, const QList<TCachedSpan>& cached, bool final) {
+    // A stretch that reaches past the picture shown holds the key frame it comes from.
+    for (const TCachedSpan& span : cached)
+        if (std::isnan(shown) || span.end > shown)
+            return shown;
+    if (!final)
+        return std::nullopt;
+    // A group of pictures too long to wait for: the one before it, a group early rather
+    // than a group lost.
+    if (!cached.isEmpty())
+        return cached.last().end - 0.001;
+    return std::numeric_limits<double>::infinity();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDateTime>
+#include <QList>
 #include <QString>
 
 #include <optional>
@@ -24,9 +25,16 @@ std::optional<TRecordingFault> FaultFromLog(const QString& line);
 QString FaultText(TRecordingFault fault, const QString& path, qint64 bytes);
 // What the status line says once a recording is saved, in parts files.
 QString SavedText(const QString& path, qint64 bytes, int parts);
-// A recording begins where the stream happens to be, most often between two key frames,
-// and the pictures before the first key frame cannot be decoded: in an MPEG transport
-// stream their packets are made null packets, which every player passes over, so that
-// the file starts with a whole picture. Reads and writes the file's head only; false
-// when there was nothing to drop, or the file is no transport stream.
-bool DropPicturesBeforeKeyFrame(const QString& path);
+// A stretch of the stream, in seconds, that the demuxer's cache holds and can seek in.
+struct TCachedSpan {
+    double start = 0;
+    double end = 0;
+};
+// Where in the cache the file of a recording begins: libmpv writes from the key frame at
+// or before that point, but only out of a stretch the cache can seek in, and a stretch
+// takes in a group of pictures only once the next key frame is in. shown is where the
+// picture on screen is, NaN before any is shown (a stream opened anew), which means the
+// whole cache. Nothing comes back while the cache should be waited for; once that is
+// over (final), the latest group the cache holds, or, when it holds none, infinity: past
+// all of it, from what comes next.
+std::optional<double> DumpStart(double shown, const QList<TCachedSpan>& cached, bool final);

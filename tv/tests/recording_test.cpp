@@ -6,6 +6,10 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <cmath>
+#include <limits>
+#include <optional>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
@@ -59,6 +63,56 @@ INSTANTIATE_TEST_SUITE_P(
                         {u"CCTV-1 2026-12-09 030405.ts"_s, u"CCTV-1 2026-12-09 030405 (3).ts"_s},
                         u"CCTV-1 2026-12-09 030405 (2).ts"_s,
                         u"CCTV-1 2026-12-09 030405 (4).ts"_s}),
+    [](const auto& info) { return std::to_string(info.index); });
+
+struct TDumpRow {
+    const char* name;
+    double shown;
+    QList<TCachedSpan> cached;
+    bool final;
+    std::optional<double> expected;
+};
+
+void PrintTo(const TDumpRow& row, std::ostream* out) {
+    *out << row.name;
+}
+
+class TDumpStartTest : public testing::TestWithParam<TDumpRow> {};
+
+TEST_P(TDumpStartTest, BeginsWithTheGroupOfPicturesOnScreen) {
+    const TDumpRow& row = GetParam();
+    const std::optional<double> from = DumpStart(row.shown, row.cached, row.final);
+    ASSERT_EQ(from.has_value(), row.expected.has_value());
+    if (!from)
+        return;
+    if (std::isnan(*row.expected))
+        EXPECT_TRUE(std::isnan(*from));
+    else
+        EXPECT_DOUBLE_EQ(*from, *row.expected);
+}
+
+constexpr double Nothing = std::numeric_limits<double>::quiet_NaN();
+constexpr double Past = std::numeric_limits<double>::infinity();
+
+// The test stream's groups of pictures begin every second; a stretch ends at the last
+// picture of the latest whole group.
+INSTANTIATE_TEST_SUITE_P(
+    Rows, TDumpStartTest,
+    testing::Values(
+        TDumpRow{"the next key frame is in: from the picture shown", 1.4, {{0, 1.96}}, false, 1.4},
+        TDumpRow{"the group on screen still coming in: wait", 1.4, {{0, 0.96}}, false, {}},
+        TDumpRow{"a group too long to wait for: from the latest whole one",
+                 1.4,
+                 {{0, 0.96}},
+                 true,
+                 0.959},
+        TDumpRow{"a stream opened anew: the whole cache, once it holds a group",
+                 Nothing,
+                 {{0, 0.96}},
+                 false,
+                 Nothing},
+        TDumpRow{"nothing cached yet: wait", Nothing, {}, false, {}},
+        TDumpRow{"nothing cached in the end: what comes next", 1.4, {}, true, Past}),
     [](const auto& info) { return std::to_string(info.index); });
 
 } // namespace
