@@ -188,8 +188,12 @@ void TMpvEngine::Dump(double from) {
     const char* args[] = {"dump-cache", start.constData(), "no", path.constData(), nullptr};
     const int rc = mpv_command_async(FMpv, ReplyId(ReplyDump, FDumpNumber), args);
     FDumping = rc >= 0;
-    if (rc < 0)
+    if (rc < 0) {
+        // Refused at once: the dump is over, and says so with the next batch of events.
+        FDumpPath.clear();
         FPendingDumpEnd = rc;
+        OnWakeup(this);
+    }
 }
 
 void TMpvEngine::StopDump() {
@@ -197,7 +201,7 @@ void TMpvEngine::StopDump() {
         // A dump to no file ends the one running, whose reply then says it is closed.
         const char* args[] = {"dump-cache", "0", "no", "", nullptr};
         mpv_command_async(FMpv, 0, args);
-    } else if (!FDumpPath.isEmpty() && !FDumpStopping) {
+    } else if (DumpWaits() && !FDumpStopping) {
         // Still waiting for the cache: what it held at its last answer is written now,
         // before whatever is asked of libmpv next closes the stream.
         FDumpStopping = true;
@@ -284,7 +288,7 @@ void TMpvEngine::HandleEvent(const mpv_event& event) {
             break; // a channel that was replaced: not a failure
         FEntryStarted = false;
         FEntryLoaded = false;
-        if (!FDumping && !FDumpPath.isEmpty())
+        if (DumpWaits())
             ForgetDump();
         // Without a sound device the picture plays alone, and libmpv reports the end of
         // such a stream as the sound's failure.

@@ -108,6 +108,8 @@ private:
     // Begins the dump once the cache holds where it should begin, or at once when final.
     void DumpWhenCached(bool final);
     void Dump(double from);
+    // Whether a dump is asked for and libmpv does not write it yet.
+    bool DumpWaits() const { return !FDumping && !FDumpPath.isEmpty(); }
     // A dump that waited for a stream which is gone never begins.
     void ForgetDump();
     int Send(const TStreamAddress& address);

@@ -101,7 +101,7 @@ void TRecorder::Stop() {
 void TRecorder::DumpEnded(int error) {
     FDumping = false;
     // A stream that went before its part began leaves no file, and the next takes its name.
-    if (!QFileInfo::exists(FParts.last()))
+    if (!FParts.isEmpty() && !QFileInfo::exists(FParts.last()))
         FParts.removeLast();
     if (error < 0 && !FFault)
         FFault = TRecordingFault::NotRecordable;
@@ -127,13 +127,14 @@ void TRecorder::Finish() {
     FWanted = false;
     FTicker.stop();
     FBar.ShowRecording(false, 0);
-    const QString last = FParts.isEmpty() ? FFirst : FParts.last();
-    const qint64 bytes = FParts.isEmpty() ? 0 : QFileInfo(last).size();
-    const QString error = FFault             ? FaultText(*FFault, last, bytes)
-                          : FParts.isEmpty() ? u"频道没有播放，什么也没有录下"_s
-                                             : QString();
+    const bool written = !FParts.isEmpty();
+    const QString last = written ? FParts.last() : FFirst;
+    const qint64 bytes = written ? QFileInfo(last).size() : 0;
+    const QString error = FFault     ? FaultText(*FFault, last, bytes)
+                          : !written ? u"频道没有播放，什么也没有录下"_s
+                                     : QString();
     Say(error.isEmpty() ? SavedText(last, bytes, int(FParts.size())) : error);
-    emit recordingEnded(FParts.isEmpty() ? QString() : last, error);
+    emit recordingEnded(written ? last : QString(), error);
 }
 
 void TRecorder::ShowTime() {
